@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+inline constexpr int no_char = -2;  // an empty slot; distinct from EOF
+
+// The console the dialogue talks to: one shared input stream for every read,
+// and the output streams. Plain data, so tests can build one over any files.
+struct Console {
+  std::FILE* in = stdin;
+  std::FILE* out = stdout;
+  std::FILE* err = stderr;
+  bool styled = false;   // out takes clear and colour (a terminal or console window)
+  int unread = no_char;  // the character that ended the last word, given back
+  int peeked = no_char;  // the character read after a lone carriage return
+};
+
+// The program's console over the standard streams, set up for this host.
+Console open_standard_console();
+
+// Writes text to out, visible at once.
+void print(Console& console, std::string_view text);
+// Prints a format with its "%s" replaced by field, byte for byte (NULs included).
+void print(Console& console, std::string_view format, std::string_view field);
+// As print, but to the error stream.
+void print_error(Console& console, std::string_view format, std::string_view field);
+
+// Skips whitespace (line feeds included), then takes up to max_length
+// non-whitespace characters. The whitespace that ends the word stays in the
+// stream. Nothing when the input ends before a word begins.
+std::optional<std::string> read_word(Console& console, std::size_t max_length);
+// The next character, whitespace included; nothing at the end of input.
+std::optional<char> read_char(Console& console);
+
+bool is_word_space(int c);
+
+// Host-specific: clear the window, set light red on black, wait.
+void clear_screen(Console& console);
+void set_console_colours(Console& console);
+void pause_ms(unsigned milliseconds);

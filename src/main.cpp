@@ -1,0 +1,75 @@
+// The note creator: gathers one note through a short console dialogue.
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "console/console.h"
+#include "messages/messages.h"
+#include "note_draft.h"
+
+namespace {
+
+constexpr int exit_ok = 0;
+constexpr unsigned welcome_pause_ms = 2000;
+
+// Asked after the caller printed the question. Nothing when input has ended.
+std::optional<bool> ask_yes_no(Console& console, const MessageCatalogue& texts) {
+  // Drop what ended the previous word (normally its line feed), so the hint
+  // and the answer stand on a fresh line.
+  if (!read_char(console)) return std::nullopt;
+  print(console, texts.answer_hint);
+  const std::optional<char> answer = read_char(console);
+  if (!answer) return std::nullopt;
+  return *answer == texts.yes_letter;
+}
+
+// Fills the draft. True when the user asked for it to be saved; false on a
+// no, or when input ended before the dialogue was through.
+bool gather_note(Console& console, const MessageCatalogue& texts, NoteDraft& draft) {
+  set_console_colours(console);
+  print(console, texts.welcome);
+  print(console, texts.banner);
+  pause_ms(welcome_pause_ms);
+
+  clear_screen(console);
+  print(console, texts.ask_title);
+  std::optional<std::string> title = read_word(console, max_title_length);
+  if (!title) return false;
+  draft.title = std::move(*title);
+
+  clear_screen(console);
+  print(console, texts.ask_comment);
+  const std::optional<bool> wants_comment = ask_yes_no(console, texts);
+  if (!wants_comment) return false;
+  if (*wants_comment) {
+    clear_screen(console);
+    print(console, texts.enter_comment);
+    std::optional<std::string> comment = read_word(console, max_comment_length);
+    if (!comment) return false;
+    draft.comment = std::move(*comment);
+  }
+
+  clear_screen(console);
+  print(console, texts.enter_note);
+  std::optional<std::string> body = read_word(console, max_body_length);
+  if (!body) return false;
+  draft.body = std::move(*body);
+
+  clear_screen(console);
+  print(console, texts.ask_save);
+  print(console, texts.summary_title, draft.title);
+  print(console, texts.summary_comment, draft.comment);
+  print(console, texts.summary_note, draft.body);
+  const std::optional<bool> wants_save = ask_yes_no(console, texts);
+  return wants_save.value_or(false);
+}
+
+}  // namespace
+
+int main() {
+  Console console = open_standard_console();
+  NoteDraft draft;
+  if (!gather_note(console, catalogue, draft)) return exit_ok;
+  // A yes to saving: the save step takes the draft from here.
+  return exit_ok;
+}

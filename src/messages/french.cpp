@@ -1,0 +1,21 @@
+#include "messages/messages.h"
+
+// The welcome line is one tab, 27 blanks, then the word.
+const MessageCatalogue catalogue = {
+    .welcome = "\t                           Bienvenue\n\n",
+    .banner = "\t***->->Createur de notes pour Velloran par Dorvik [FR]<-<-***\n\n",
+    .ask_title = "Titre de la note:\n",
+    .ask_comment = "Voulez-vous inserer un commentaire?\n",
+    .answer_hint = "(o/n) ",
+    .enter_comment = "Entrez le commentaire de la note:\n",
+    .enter_note = "Entrez la note:\n",
+    .ask_save = "Voulez-vous sauver cette note?\n\n\n\n",
+    .summary_title = "Titre:\n%s\n\n",
+    .summary_comment = "Commentaire:\n%s\n\n",
+    .summary_note = "Note:\n%s\n\n",
+    .ask_drive = "Quelle est la lettre de votre PSP?\n",
+    .creating = "Creation de la note...\n",
+    .done = "Note cree!\n",
+    .save_failed = "La note n'a pas pu etre sauvee: %s\n",
+    .yes_letter = 'o',
+};

@@ -1,0 +1,142 @@
+#include "console/console.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A console whose input holds exactly the given bytes, and whose output is
+// kept for reading back.
+struct TestConsole {
+  Console console;
+  explicit TestConsole(const std::string& input) {
+    console.in = std::tmpfile();
+    console.out = std::tmpfile();
+    console.err = std::tmpfile();
+    std::fwrite(input.data(), 1, input.size(), console.in);
+    std::rewind(console.in);
+  }
+  ~TestConsole() {
+    for (std::FILE* file : {console.in, console.out, console.err}) std::fclose(file);
+  }
+  TestConsole(const TestConsole&) = delete;
+  TestConsole& operator=(const TestConsole&) = delete;
+
+  // Read beside the stream, not through it: what print wrote must already be
+  // out of the stream's buffer.
+  static std::string contents(std::FILE* file) {
+    std::string text;
+    char buffer[4096];
+    off_t at = 0;
+    for (ssize_t got; (got = pread(fileno(file), buffer, sizeof buffer, at)) > 0; at += got)
+      text.append(buffer, static_cast<std::size_t>(got));
+    return text;
+  }
+};
+
+constexpr std::optional<std::string> end_of_input = std::nullopt;
+
+// One read and what it must return: a word read (bounded) or a char read.
+struct Read {
+  enum Kind { word, character } kind;
+  std::optional<std::string> expected;
+  std::size_t bound = 100;
+};
+
+Read word(std::optional<std::string> expected, std::size_t bound = 100) {
+  return {Read::word, std::move(expected), bound};
+}
+Read character(std::optional<std::string> expected) {
+  return {Read::character, std::move(expected)};
+}
+
+struct ReadScript {
+  const char* name;
+  std::string input;
+  std::vector<Read> reads;
+};
+
+void PrintTo(const ReadScript& script, std::ostream* os) {
+  *os << script.name;
+}
+
+class ReaderScripts : public testing::TestWithParam<ReadScript> {};
+
+TEST_P(ReaderScripts, ReturnEachReadInTurn) {
+  const ReadScript& script = GetParam();
+  TestConsole test(script.input);
+  for (std::size_t i = 0; i < script.reads.size(); ++i) {
+    const Read& read = script.reads[i];
+    std::optional<std::string> got;
+    if (read.kind == Read::word) {
+      got = read_word(test.console, read.bound);
+    } else if (const auto c = read_char(test.console)) {
+      got = std::string(1, *c);
+    }
+    EXPECT_EQ(got, read.expected) << "read " << i;
+  }
+}
+
+using namespace std::string_literals;
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadWordAndReadChar, ReaderScripts,
+    testing::Values(
+        ReadScript{"TwoWordsOnOneLine",
+                   "Liste courses\n",
+                   {word("Liste"), word("courses"), character("\n"), character(end_of_input)}},
+        ReadScript{
+            "LeavesTheTerminatorInTheStream", "abc\nd", {word("abc"), character("\n"), word("d")}},
+        ReadScript{"SkipsEveryWhitespaceBeforeAWord",
+                   "\n\n \t\v\f\r\n  word\tnext",
+                   {word("word"), character("\t"), word("next")}},
+        ReadScript{"FoldsCrLfIntoLf",
+                   "abc\r\nd\r\n",
+                   {word("abc"), character("\n"), character("d"), character("\n")}},
+        ReadScript{
+            "KeepsALoneCr", "a\rb\n", {word("a"), character("\r"), word("b"), character("\n")}},
+        ReadScript{"FoldsOnlyTheCrBeforeTheLf",
+                   "a\r\r\nb",
+                   {word("a"), character("\r"), character("\n"), word("b")}},
+        ReadScript{
+            "CrAtTheEndOfInput", "a\r", {word("a"), character("\r"), character(end_of_input)}},
+        ReadScript{"EmptyInputHasNoWord", "", {word(end_of_input), character(end_of_input)}},
+        ReadScript{"BlankLinesOnlyHaveNoWord", " \n\r\n\t", {word(end_of_input)}},
+        ReadScript{"WordEndedByEndOfInput", "x", {word("x"), word(end_of_input)}},
+        ReadScript{"CutsALongWordAndKeepsTheRest",
+                   "abcdefgh\n",
+                   {word("abc", 3), word("def", 3), word("gh", 3), character("\n")}},
+        ReadScript{"AWordOfExactlyTheBoundLeavesItsTerminator",
+                   "abc def",
+                   {word("abc", 3), character(" "), word("def", 3)}},
+        ReadScript{
+            "CutWordBeforeCrLf", "ab\r\nc", {word("ab", 2), character("\n"), character("c")}},
+        ReadScript{"TakesEightBitBytesAndNulsAsTheyCome",
+                   "\xe9t\xe9\0x\xff y"s,
+                   {word("\xe9t\xe9\0x\xff"s), character(" "), character("y")}},
+        ReadScript{
+            "CharReadTakesWhitespaceToo", " \n x", {character(" "), character("\n"), word("x")}}),
+    [](const testing::TestParamInfo<ReadScript>& info) { return std::string(info.param.name); });
+
+TEST(Print, FillsTheFieldByteForByteAndIsVisibleAtOnce) {
+  TestConsole test("");
+  print(test.console, "Titre:\n%s\n\n", "a\0b%s"s);
+  print(test.console, "(o/n) ");
+  EXPECT_EQ(TestConsole::contents(test.console.out), "Titre:\na\0b%s\n\n(o/n) "s);
+  EXPECT_EQ(TestConsole::contents(test.console.err), "");
+}
+
+TEST(Print, ErrorsGoToTheErrorStream) {
+  TestConsole test("");
+  print_error(test.console, "failed: %s\n", "E:\\x.txt");
+  EXPECT_EQ(TestConsole::contents(test.console.err), "failed: E:\\x.txt\n");
+  EXPECT_EQ(TestConsole::contents(test.console.out), "");
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+// An end-to-end case: what is typed, what the program must print and exit
+// with, and what the card must hold afterwards.
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct NoteFile {
+  std::string name;
+  std::string bytes;
+};
+
+struct Case {
+  std::string program;  // "fr" or "en"
+  std::string input;    // may hold @CARD@ (the drive answer for the card)
+  std::string expected_stdout;
+  std::string expected_stderr;  // may hold @NOTES@ (the notes folder as shown)
+  int expected_status = 0;
+  std::string card = "folders";                // how the card is laid out before the run
+  std::vector<NoteFile> before;                // notes on the card before the run
+  std::optional<std::vector<NoteFile>> after;  // the notes folder after; unset: unchanged
+  std::string host = "any";                    // "any", "native" or "windows"
+  bool full_card = false;                      // every write fails as on a full card (native only)
+  int min_ms = 0;                              // the run may not end sooner (its pauses are real)
+  std::string error;                           // set when the file could not be read
+};
+
+// Reads a case file. Fields are "name: value"; a value goes on over following
+// lines that start with a blank. Byte values are C-style quoted strings
+// ("\n", "\t", "\r", "\\", "\"", "\xHH"), one after another.
+Case read_case(const std::string& path);
+
+// Shows bytes with escapes, by default one output line per line of text.
+std::string show_bytes(const std::string& bytes, bool break_lines = true);
