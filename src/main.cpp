@@ -6,10 +6,12 @@
 #include "console/console.h"
 #include "messages/messages.h"
 #include "note_draft.h"
+#include "notefile/notefile.h"
 
 namespace {
 
 constexpr int exit_ok = 0;
+constexpr int exit_not_saved = 1;  // the user asked to save, and the note was not saved
 constexpr unsigned welcome_pause_ms = 2000;
 
 // Asked after the caller printed the question. Nothing when input has ended.
@@ -70,6 +72,5 @@ int main() {
   Console console = open_standard_console();
   NoteDraft draft;
   if (!gather_note(console, catalogue, draft)) return exit_ok;
-  // A yes to saving: the save step takes the draft from here.
-  return exit_ok;
+  return save_note(console, catalogue, draft) ? exit_ok : exit_not_saved;
 }

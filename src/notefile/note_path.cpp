@@ -1,0 +1,90 @@
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "notefile/notefile.h"
+
+namespace {
+
+constexpr std::string_view note_extension = ".txt";
+constexpr std::string_view windows_notes_folder = ":\\PSP\\GAME\\Velloran\\notes\\";
+constexpr std::string_view posix_notes_folder = "/PSP/GAME/Velloran/notes/";
+// Where WSL mounts the Windows drives: a letter alone means /mnt/<letter>.
+constexpr std::string_view posix_drive_letter_root = "/mnt/";
+constexpr std::size_t posix_max_path_length = 4095;  // PATH_MAX less its NUL
+
+// Names that open a device instead of a file on Windows, whatever follows the dot.
+constexpr std::array<std::string_view, 6> windows_device_names = {"CON", "PRN",    "AUX",
+                                                                  "NUL", "CONIN$", "CONOUT$"};
+constexpr std::array<std::string_view, 2> windows_numbered_device_names = {"COM", "LPT"};
+// Separators, and what the card's FAT file system refuses in a name.
+constexpr std::string_view refused_title_characters = "/\\:*?\"<>|";
+
+bool is_ascii_letter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool equals_ignoring_case(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+bool is_windows_device_name(std::string_view stem) {
+  for (const auto name : windows_device_names)
+    if (equals_ignoring_case(stem, name)) return true;
+  for (const auto name : windows_numbered_device_names)
+    if (stem.size() == 4 && equals_ignoring_case(stem.substr(0, 3), name) && stem[3] >= '1' &&
+        stem[3] <= '9')
+      return true;
+  return false;
+}
+
+}  // namespace
+
+bool is_safe_title(std::string_view title) {
+  if (title.empty() || title.size() + note_extension.size() > max_file_name_length) return false;
+  for (const char ch : title) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7f || refused_title_characters.find(ch) != std::string_view::npos)
+      return false;
+  }
+  return !is_windows_device_name(title.substr(0, title.find('.')));
+}
+
+NotePath windows_note_path(std::string_view drive, std::string_view title) {
+  NotePath path;
+  path.text.append(drive).append(windows_notes_folder).append(title).append(note_extension);
+  path.usable = drive.size() == 1 && is_ascii_letter(drive[0]) && is_safe_title(title);
+  return path;
+}
+
+NotePath posix_note_path(std::string_view drive, std::string_view title) {
+  NotePath path;
+  if (drive.size() == 1 && is_ascii_letter(drive[0])) {
+    path.text.append(posix_drive_letter_root);
+    path.text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(drive[0]))));
+  } else {
+    // A mount point typed with a final slash must not double it.
+    const auto last = drive.find_last_not_of('/');
+    path.text.append(last == std::string_view::npos ? "" : drive.substr(0, last + 1));
+  }
+  path.text.append(posix_notes_folder).append(title).append(note_extension);
+  path.usable = !drive.empty() && drive.size() <= max_posix_drive_length &&
+                drive.find('\0') == std::string_view::npos &&
+                path.text.size() <= posix_max_path_length && is_safe_title(title);
+  return path;
+}
+
+NotePath build_note_path(std::string_view drive, std::string_view title) {
+#ifdef _WIN32
+  return windows_note_path(drive, title);
+#else
+  return posix_note_path(drive, title);
+#endif
+}
+
+std::string note_contents(const NoteDraft& draft) {
+  return draft.comment + "\r\n\r\n" + draft.body;
+}

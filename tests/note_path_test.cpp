@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "notefile/notefile.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+struct TitleCase {
+  std::string title;
+  bool safe;
+};
+
+TEST(IsSafeTitle, KeepsNotesInsideTheirFolderAndOffDevices) {
+  const TitleCase cases[] = {
+      {"Courses", true},
+      {"Liste.de.courses", true},
+      {"..", true},  // "...txt" is an ordinary name
+      {"\xe9t\xe9", true},
+      {"CONSOLE", true},
+      {"COM0", true},
+      {"COM10", true},
+      {"xCON", true},
+      {"a~b$c%d&e(f)[g]{h}", true},
+      {"", false},
+      {"../x", false},
+      {"..\\x", false},
+      {"a/b", false},
+      {"a\\b", false},
+      {"a:b", false},
+      {"a*b", false},
+      {"a?b", false},
+      {"a\"b", false},
+      {"a<b", false},
+      {"a>b", false},
+      {"a|b", false},
+      {"a\x01z", false},
+      {"a\x1f", false},
+      {"a\x7f", false},
+      {"a\0b"s, false},
+      {"CON", false},
+      {"con", false},
+      {"Con.txt", false},
+      {"NUL.x.y", false},
+      {"PRN", false},
+      {"aux", false},
+      {"CONIN$", false},
+      {"conout$.log", false},
+      {"COM1", false},
+      {"com9.txt", false},
+      {"LPT1", false},
+      {"lpt9", false},
+      {std::string(251, 'a'), true},  // 255 bytes with ".txt"
+      {std::string(252, 'a'), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(is_safe_title(c.title), c.safe) << "title " << c.title;
+}
+
+struct PathCase {
+  std::string drive;
+  std::string title;
+  std::string path;
+  bool usable;
+};
+
+TEST(WindowsNotePath, ComposesTheTemplateAndTakesOneLetterOnly) {
+  const PathCase cases[] = {
+      {"E", "Courses", "E:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
+      {"e", "Courses", "e:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
+      {"Z", "\xe9t\xe9", "Z:\\PSP\\GAME\\Velloran\\notes\\\xe9t\xe9.txt", true},
+      {"E:", "Courses", "E::\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      {"EF", "Courses", "EF:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      {"1", "Courses", "1:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      {"\xc9", "Courses", "\xc9:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      {"E", "..\\x", "E:\\PSP\\GAME\\Velloran\\notes\\..\\x.txt", false},
+      {"E", "NUL", "E:\\PSP\\GAME\\Velloran\\notes\\NUL.txt", false},
+  };
+  for (const auto& c : cases) {
+    const NotePath path = windows_note_path(c.drive, c.title);
+    EXPECT_EQ(path.text, c.path);
+    EXPECT_EQ(path.usable, c.usable) << path.text;
+  }
+}
+
+TEST(PosixNotePath, TakesAMountPointOrAWslDriveLetter) {
+  const std::string long_mount = "/" + std::string(4000, 'm');
+  const PathCase cases[] = {
+      {"E", "Courses", "/mnt/e/PSP/GAME/Velloran/notes/Courses.txt", true},
+      {"e", "Courses", "/mnt/e/PSP/GAME/Velloran/notes/Courses.txt", true},
+      {"/media/alice/MEMSTICK", "Courses",
+       "/media/alice/MEMSTICK/PSP/GAME/Velloran/notes/Courses.txt", true},
+      {"/Volumes/UNTITLED/", "a", "/Volumes/UNTITLED/PSP/GAME/Velloran/notes/a.txt", true},
+      {"card", "a", "card/PSP/GAME/Velloran/notes/a.txt", true},
+      {"/", "a", "/PSP/GAME/Velloran/notes/a.txt", true},
+      {"E:", "a", "E:/PSP/GAME/Velloran/notes/a.txt", true},  // a folder named E: is possible here
+      {"/media/card", "../x", "/media/card/PSP/GAME/Velloran/notes/../x.txt", false},
+      {"/media/card", "CON", "/media/card/PSP/GAME/Velloran/notes/CON.txt", false},
+      {"/media/\0card"s, "a", "/media/\0card/PSP/GAME/Velloran/notes/a.txt"s, false},
+      {long_mount, std::string(100, 'a'),
+       long_mount + "/PSP/GAME/Velloran/notes/" + std::string(100, 'a') + ".txt",
+       false},  // past PATH_MAX
+      {std::string(4097, 'm'), "a", std::string(4097, 'm') + "/PSP/GAME/Velloran/notes/a.txt",
+       false},
+  };
+  for (const auto& c : cases) {
+    const NotePath path = posix_note_path(c.drive, c.title);
+    EXPECT_EQ(path.text, c.path);
+    EXPECT_EQ(path.usable, c.usable) << path.text.substr(0, 80);
+  }
+}
+
+TEST(NoteContents, IsCommentTwoCrLfAndBodyWithNothingAfter) {
+  EXPECT_EQ(note_contents({"Courses", "Acheter", "Pain"}), "Acheter\r\n\r\nPain");
+  EXPECT_EQ(note_contents({"Courses", "", "Pain"}), "\r\n\r\nPain");
+  EXPECT_EQ(note_contents({"t", "a\0b"s, "\xff"}), "a\0b\r\n\r\n\xff"s);
+}
+
+}  // namespace
