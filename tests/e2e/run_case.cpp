@@ -6,28 +6,23 @@
 //
 // With --wine the Windows .exe in DIR runs under Wine (WINEPREFIX from the
 // environment) and the card is reached through a drive letter of its own.
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "card.h"
 #include "case_file.h"
+#include "process.h"
 
 namespace fs = std::filesystem;
 
@@ -36,21 +31,11 @@ namespace {
 constexpr int exit_passed = 0;
 constexpr int exit_failed = 1;
 constexpr int exit_skipped = 77;
-constexpr int exit_not_started = 127;
-constexpr auto run_deadline = std::chrono::seconds(60);
 
 struct Options {
   std::string bin_dir;
   std::string wine;  // empty: run natively
   std::string case_path;
-};
-
-struct Outcome {
-  std::string out;
-  std::string err;
-  int status = -1;  // exit status, or -1 when it did not exit normally
-  std::string how_it_ended;
-  std::chrono::milliseconds elapsed{};
 };
 
 void replace_all(std::string& text, const std::string& from, const std::string& to) {
@@ -67,54 +52,13 @@ std::string to_crlf(const std::string& text) {
   return converted;
 }
 
-void write_file(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 // ==== The card ====
 
-const fs::path notes_below_root = fs::path("PSP") / "GAME" / "Velloran" / "notes";
-
-// Lays the card out; false for an unknown layout.
-bool lay_out_card(const fs::path& card, const Case& c) {
-  const fs::path notes = card / notes_below_root;
-  if (c.card == "folders") {
-    fs::create_directories(notes);
-    for (const auto& note : c.before) write_file(notes / note.name, note.bytes);
-  } else if (c.card == "empty") {
-    fs::create_directories(card);
-  } else if (c.card == "absent") {
-  } else if (c.card == "notes-is-file") {
-    fs::create_directories(notes.parent_path());
-    write_file(notes, "");
-  } else if (c.card == "root-is-file") {
-    write_file(card, "");
-  } else {
-    return false;
-  }
+// Lays the card out with the notes it holds before the run.
+bool set_up_card(const fs::path& card, const Case& c) {
+  if (!lay_out_card(card, c.card)) return false;
+  for (const auto& note : c.before) write_file(card / notes_below_root / note.name, note.bytes);
   return true;
-}
-
-// Every directory, file and link below root, with file contents.
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-  std::map<std::string, std::string> tree;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
-       ++it) {
-    const std::string name = fs::relative(it->path(), root).string();
-    if (it->is_symlink())
-      tree[name] = "link to " + fs::read_symlink(it->path()).string();
-    else if (it->is_directory())
-      tree[name + "/"] = "";
-    else
-      tree[name] = read_file(it->path());
-  }
-  return tree;
 }
 
 // The tree the case expects: as it was, with the notes folder's files
@@ -149,103 +93,6 @@ void release_drive_letter(char letter) {
   const fs::path devices = fs::path(std::getenv("WINEPREFIX")) / "dosdevices";
   std::error_code ignored;
   fs::remove(devices / (std::string(1, letter) + ":"), ignored);
-}
-
-// ==== Running the program ====
-
-Outcome run(const std::vector<std::string>& argv, const fs::path& work_dir,
-            const std::string& input, bool full_card) {
-  Outcome outcome;
-  int in_pipe[2], out_pipe[2], err_pipe[2];
-  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
-    outcome.how_it_ended = "could not make pipes";
-    return outcome;
-  }
-  const auto started = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    dup2(in_pipe[0], 0);
-    dup2(out_pipe[1], 1);
-    dup2(err_pipe[1], 2);
-    for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]})
-      close(fd);
-    if (chdir(work_dir.c_str()) != 0) _exit(126);
-    if (full_card) {
-      // Every write past byte 0 fails with EFBIG, as on a card with no room.
-      signal(SIGXFSZ, SIG_IGN);
-      const rlimit none = {0, 0};
-      setrlimit(RLIMIT_FSIZE, &none);
-    }
-    std::vector<char*> args;
-    for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(exit_not_started);
-  }
-  close(in_pipe[0]);
-  close(out_pipe[1]);
-  close(err_pipe[1]);
-  fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
-
-  std::size_t written = 0;
-  int in_fd = in_pipe[1];
-  if (input.empty()) close(in_fd), in_fd = -1;
-  int out_fd = out_pipe[0], err_fd = err_pipe[0];
-  const auto deadline = started + run_deadline;
-  bool timed_out = false;
-  while (out_fd >= 0 || err_fd >= 0) {
-    pollfd fds[3] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}, {in_fd, POLLOUT, 0}};
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      timed_out = true;
-      kill(child, SIGKILL);
-      break;
-    }
-    if (poll(fds, 3, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      char buffer[65536];
-      const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
-      if (got <= 0) {
-        close(fds[i].fd);
-        (i == 0 ? out_fd : err_fd) = -1;
-      } else {
-        (i == 0 ? outcome.out : outcome.err).append(buffer, static_cast<std::size_t>(got));
-      }
-    }
-    if (in_fd >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-      const ssize_t put = write(in_fd, input.data() + written, input.size() - written);
-      if (put > 0) written += static_cast<std::size_t>(put);
-      // A program that ended before reading it all closes the pipe: fine.
-      if ((put < 0 && errno != EAGAIN) || written == input.size()) close(in_fd), in_fd = -1;
-    }
-  }
-  if (in_fd >= 0) close(in_fd);
-  for (int fd : {out_fd, err_fd})
-    if (fd >= 0) close(fd);
-
-  int wait_status = 0;
-  while (waitpid(child, &wait_status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      timed_out = true;
-      kill(child, SIGKILL);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  outcome.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - started);
-  if (timed_out) {
-    outcome.how_it_ended = "did not end within " + std::to_string(run_deadline.count()) + " s";
-  } else if (WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == exit_not_started) {
-    outcome.how_it_ended = "could not start " + argv[0];
-  } else if (WIFEXITED(wait_status)) {
-    outcome.status = WEXITSTATUS(wait_status);
-    outcome.how_it_ended = "exit status " + std::to_string(outcome.status);
-  } else if (WIFSIGNALED(wait_status)) {
-    outcome.how_it_ended = std::string("killed by signal ") + strsignal(WTERMSIG(wait_status));
-  }
-  return outcome;
 }
 
 // ==== Reporting ====
@@ -319,16 +166,15 @@ int run_case(const Options& options, const Case& c) {
     }
   }
 
-  std::string scratch_template = (fs::temp_directory_path() / "notecreator-case-XXXXXX").string();
-  if (!mkdtemp(scratch_template.data())) {
+  Scratch scratch;
+  if (scratch.path.empty()) {
     std::cout << "cannot make a scratch folder\n";
     return exit_failed;
   }
-  const fs::path scratch = scratch_template;
-  const fs::path card = scratch / "card";
-  const fs::path work_dir = scratch / "work";
+  const fs::path card = scratch.path / "card";
+  const fs::path work_dir = scratch.path / "work";
   fs::create_directories(work_dir);
-  if (!lay_out_card(card, c)) {
+  if (!set_up_card(card, c)) {
     std::cout << "unknown card layout " << c.card << "\n";
     return exit_failed;
   }
@@ -360,10 +206,15 @@ int run_case(const Options& options, const Case& c) {
     argv = {(fs::path(options.bin_dir) / program).string()};
   }
 
-  const auto before = snapshot(scratch);
-  const Outcome outcome = run(argv, work_dir, input, c.full_card);
+  const auto before = snapshot(scratch.path);
+  RunOptions run;
+  run.argv = argv;
+  run.work_dir = work_dir;
+  run.input = input;
+  run.full_card = c.full_card;
+  const Outcome outcome = run_program(run);
   if (letter) release_drive_letter(letter);
-  const auto after = snapshot(scratch);
+  const auto after = snapshot(scratch.path);
 
   std::cout << options.case_path << ": " << outcome.how_it_ended << " after "
             << outcome.elapsed.count() << " ms\n";
@@ -379,10 +230,10 @@ int run_case(const Options& options, const Case& c) {
   passed = same("stdout", expected_out, outcome.out) && passed;
   passed = same("stderr", expected_err, outcome.err) && passed;
   passed = same_tree(expected_tree(before, c), after) && passed;
-  if (passed)
-    fs::remove_all(scratch);
-  else
-    std::cout << "--- scratch folder kept: " << scratch.string() << "\n";
+  if (!passed) {
+    scratch.keep = true;
+    std::cout << "--- scratch folder kept: " << scratch.path.string() << "\n";
+  }
   return passed ? exit_passed : exit_failed;
 }
 
