@@ -20,10 +20,11 @@ volatile std::sig_atomic_t colours_set = 0;
 int styled_fd = -1;
 
 void put_back_attributes() {
-  if (!colours_set) return;
+  if (colours_set == 0) return;
   colours_set = 0;
   // Too late to do anything about a failed write.
-  (void)!write(styled_fd, reset_attributes.data(), reset_attributes.size());
+  const ssize_t ignored = write(styled_fd, reset_attributes.data(), reset_attributes.size());
+  (void)ignored;
 }
 
 void on_exit_signal(int signal_number) {

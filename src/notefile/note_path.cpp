@@ -19,6 +19,8 @@ constexpr std::array<std::string_view, 6> windows_device_names = {"CON", "PRN", 
 constexpr std::array<std::string_view, 2> windows_numbered_device_names = {"COM", "LPT"};
 // Separators, and what the card's FAT file system refuses in a name.
 constexpr std::string_view refused_title_characters = "/\\:*?\"<>|";
+constexpr unsigned char first_printable = 0x20;  // below it: control bytes
+constexpr unsigned char delete_byte = 0x7f;
 
 bool is_ascii_letter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -32,13 +34,13 @@ bool equals_ignoring_case(std::string_view a, std::string_view b) {
 }
 
 bool is_windows_device_name(std::string_view stem) {
-  for (const auto name : windows_device_names)
-    if (equals_ignoring_case(stem, name)) return true;
-  for (const auto name : windows_numbered_device_names)
-    if (stem.size() == 4 && equals_ignoring_case(stem.substr(0, 3), name) && stem[3] >= '1' &&
-        stem[3] <= '9')
-      return true;
-  return false;
+  const auto named = [](std::string_view text) {
+    return [text](std::string_view name) { return equals_ignoring_case(text, name); };
+  };
+  if (std::ranges::any_of(windows_device_names, named(stem))) return true;
+  // COM1 to COM9 and LPT1 to LPT9.
+  const bool numbered = stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9';
+  return numbered && std::ranges::any_of(windows_numbered_device_names, named(stem.substr(0, 3)));
 }
 
 }  // namespace
@@ -47,7 +49,8 @@ bool is_safe_title(std::string_view title) {
   if (title.empty() || title.size() + note_extension.size() > max_file_name_length) return false;
   for (const char ch : title) {
     const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x20 || c == 0x7f || refused_title_characters.find(ch) != std::string_view::npos)
+    if (c < first_printable || c == delete_byte ||
+        refused_title_characters.find(ch) != std::string_view::npos)
       return false;
   }
   return !is_windows_device_name(title.substr(0, title.find('.')));

@@ -1,0 +1,74 @@
+// Any bytes as drive and title: the path rules either refuse them, or give a
+// path whose folder is exactly the card's notes folder and whose file name is
+// exactly the title with ".txt", a name no file system reads as anything else.
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "notefile/notefile.h"
+
+namespace {
+
+void require(bool holds) {
+  if (!holds) std::abort();
+}
+
+bool is_device(std::string stem) {
+  for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" ||
+      stem == "CONOUT$")
+    return true;
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
+// What any accepted title must be as a file name on the card.
+void require_plain_file_name(std::string_view title, std::string_view name) {
+  require(name == std::string(title) + ".txt");
+  require(name.size() <= 255 && !title.empty());
+  for (const char ch : title) {
+    const auto c = static_cast<unsigned char>(ch);
+    require(c >= 0x20 && c != 0x7f &&
+            std::string_view("/\\:*?\"<>|").find(ch) == std::string_view::npos);
+  }
+  require(!is_device(std::string(title.substr(0, title.find('.')))));
+}
+
+std::string posix_mount(std::string_view drive) {
+  if (drive.size() == 1 && std::isalpha(static_cast<unsigned char>(drive[0])))
+    return "/mnt/" + std::string(1, static_cast<char>(std::tolower(drive[0])));
+  std::string mount(drive);
+  while (!mount.empty() && mount.back() == '/') mount.pop_back();
+  return mount;
+}
+
+}  // namespace
+
+// The first byte is the drive's length; then the drive; the rest is the title.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+  const std::string_view drive = bytes.substr(0, std::min<std::size_t>(data[0], bytes.size()));
+  const std::string_view title = bytes.substr(drive.size());
+
+  const NotePath windows = windows_note_path(drive, title);
+  require(windows.text ==
+          std::string(drive) + ":\\PSP\\GAME\\Velloran\\notes\\" + std::string(title) + ".txt");
+  if (windows.usable) {
+    const auto split = windows.text.rfind('\\');
+    require(drive.size() == 1 && std::isalpha(static_cast<unsigned char>(drive[0])));
+    require(windows.text.substr(0, split) == std::string(drive) + ":\\PSP\\GAME\\Velloran\\notes");
+    require_plain_file_name(title, std::string_view(windows.text).substr(split + 1));
+  }
+
+  const NotePath posix = posix_note_path(drive, title);
+  if (posix.usable) {
+    const auto split = posix.text.rfind('/');
+    require(posix.text.find('\0') == std::string::npos && posix.text.size() < 4096);
+    require(posix.text.substr(0, split) == posix_mount(drive) + "/PSP/GAME/Velloran/notes");
+    require_plain_file_name(title, std::string_view(posix.text).substr(split + 1));
+  }
+  return 0;
+}
