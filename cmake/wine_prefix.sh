@@ -21,6 +21,12 @@ case "$action" in
     "$wineserver" -w
     # Cases claim their own drive letters; none may be left from an earlier run.
     find "$prefix/dosdevices" -name '[d-y]:' -exec rm -f {} +
+    # One server for the whole run: a server that stops between two cases,
+    # as it does when idle, races with the next case's start. Its service
+    # processes start now, away from any case's pipes, which they would
+    # otherwise hold open.
+    "$wineserver" -p </dev/null >/dev/null 2>&1
+    "$wine" wineboot </dev/null >/dev/null 2>&1
     ;;
   cleanup)
     "$wineserver" -k 2>/dev/null || true
