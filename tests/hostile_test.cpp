@@ -172,22 +172,22 @@ TEST(HostileInput, RandomBytesNeverHangOrWrite) {
 TEST(HostileInput, NulBytesAndLoneCarriageReturns) {
   struct Run {
     std::string what;
-    std::string input;  // before the drive answer
-    std::string drive_suffix;
+    std::string input;  // up to the drive answer
+    std::string after_drive;
     int status;
     std::map<std::string, std::string> notes;  // the notes folder afterwards
   };
   const std::vector<Run> table = {
-      {"NUL in the title", "Cour\0ses\nn\nPain\no\n"s, "", 1, {}},
+      {"NUL in the title", "Cour\0ses\nn\nPain\no\n"s, "\n", 1, {}},
       {"NUL in the comment and the body",
        "Courses\no\nAch\0ter\nPa\0n\no\n"s,
-       "",
+       "\n",
        0,
        {{"Courses.txt", "Ach\0ter\r\n\r\nPa\0n"s}}},
-      {"NUL in the drive", "Courses\nn\nPain\no\n", "\0"s, 1, {}},
+      {"NUL in the drive", "Courses\nn\nPain\no\n", "\0\n"s, 1, {}},
       {"lines ended by CR alone",
        "Courses\ro\rAcheter\rPain\ro\r",
-       "",
+       "\r",
        0,
        {{"Courses.txt", saved_note}}},
   };
@@ -195,9 +195,8 @@ TEST(HostileInput, NulBytesAndLoneCarriageReturns) {
   for (const auto& run : table) {
     Card card;
     const Tree before = card.tree();
-    const std::string end = run.what == "lines ended by CR alone" ? "\r" : "\n";
-    const Outcome outcome = run_program(
-        run_in(card, NOTECREATOR_FR, run.input + card.root.string() + run.drive_suffix + end));
+    const Outcome outcome =
+        run_program(run_in(card, NOTECREATOR_FR, run.input + card.root.string() + run.after_drive));
     tally.check(outcome, run.status, run.status == 0 ? card.with_notes(run.notes) : before,
                 card.tree(), run.what);
   }
