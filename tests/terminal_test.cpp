@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <string>
 
+#include "card.h"
+
 namespace {
 
 const std::string RED_ON_BLACK = "\x1b[91;40m";
@@ -77,17 +79,28 @@ PtyRun run_french(const std::string& input, const std::string& interrupt_after =
 }
 
 TEST(Terminal, ColoursFirstClearsBetweenScreensAndResetsAtTheEnd) {
-  const PtyRun run = run_french("Courses\no\nAcheter\nPain\nn\n");
+  Scratch card;
+  lay_out_card(card.path, "folders");
+  const PtyRun run = run_french("Courses\no\nAcheter\nPain\no\n" + card.path.string() + "\n");
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
   EXPECT_TRUE(WIFEXITED(run.wait_status) && WEXITSTATUS(run.wait_status) == 0);
-  EXPECT_EQ(
-      run.output,
-      as_on_terminal(RED_ON_BLACK + "\t                           Bienvenue\n\n" +
-                     "\t***->->Createur de notes pour Velloran par Dorvik [FR]<-<-***\n\n" + CLEAR +
-                     "Titre de la note:\n" + CLEAR + "Voulez-vous inserer un commentaire?\n(o/n) " +
-                     CLEAR + "Entrez le commentaire de la note:\n" + CLEAR + "Entrez la note:\n" +
-                     CLEAR + "Voulez-vous sauver cette note?\n\n\n\n" +
-                     "Titre:\nCourses\n\nCommentaire:\nAcheter\n\nNote:\nPain\n\n(o/n) " + RESET));
+  EXPECT_EQ(read_file(card.path / notes_below_root / "Courses.txt"), "Acheter\r\n\r\nPain");
+  // One screen a line, each after the clear that starts it.
+  // clang-format off
+  const std::string expected =
+      RED_ON_BLACK + "\t                           Bienvenue\n\n"
+                     "\t***->->Createur de notes pour Velloran par Dorvik [FR]<-<-***\n\n" +
+      CLEAR + "Titre de la note:\n" +
+      CLEAR + "Voulez-vous inserer un commentaire?\n(o/n) " +
+      CLEAR + "Entrez le commentaire de la note:\n" +
+      CLEAR + "Entrez la note:\n" +
+      CLEAR + "Voulez-vous sauver cette note?\n\n\n\n"
+              "Titre:\nCourses\n\nCommentaire:\nAcheter\n\nNote:\nPain\n\n(o/n) " +
+      CLEAR + "Quelle est la lettre de votre PSP?\n" +
+      CLEAR + "Creation de la note...\nNote cree!\n" +
+      RESET;
+  // clang-format on
+  EXPECT_EQ(run.output, as_on_terminal(expected));
 }
 
 TEST(Terminal, DecliningTheCommentSkipsItsScreenButNotTheClear) {
