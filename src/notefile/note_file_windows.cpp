@@ -13,6 +13,7 @@ namespace {
 constexpr std::string_view temporary_prefix = ".notecreator-";
 constexpr std::string_view temporary_suffix = ".tmp";
 constexpr int temporary_name_attempts = 100;
+constexpr std::size_t max_write_chunk = std::size_t{1} << 20;  // well inside a DWORD
 // Lets a title of up to 255 bytes through, past the old 260-character limit.
 constexpr std::wstring_view long_path_prefix = L"\\\\?\\";
 
@@ -47,8 +48,8 @@ bool write_all(HANDLE file, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD put = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-    if (!WriteFile(file, bytes.data() + done, chunk, &put, nullptr) || put == 0) return false;
+    const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - done, max_write_chunk));
+    if (WriteFile(file, bytes.data() + done, chunk, &put, nullptr) == 0 || put == 0) return false;
     done += put;
   }
   return true;
@@ -77,8 +78,8 @@ bool write_note_file(const std::string& path, const NoteDraft& draft) {
       write_all(file.handle, note_contents(draft)) && FlushFileBuffers(file.handle) != 0;
   const bool closed = file.close_now();
   if (!written || !closed ||
-      !MoveFileExW(temporary.c_str(), widen(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      MoveFileExW(temporary.c_str(), widen(path).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
     DeleteFileW(temporary.c_str());
     return false;
   }
