@@ -1,6 +1,7 @@
 // The note creator: gathers one note through a short console dialogue.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "console/console.h"
@@ -25,6 +26,15 @@ std::optional<bool> ask_yes_no(Console& console, const MessageCatalogue& texts) 
   return *answer == texts.yes_letter;
 }
 
+// Clears the screen, shows the prompt and reads one word; nothing when input
+// has ended.
+std::optional<std::string> ask_word(Console& console, std::string_view prompt,
+                                    std::size_t max_length) {
+  clear_screen(console);
+  print(console, prompt);
+  return read_word(console, max_length);
+}
+
 // Fills the draft. True when the user asked for it to be saved; false on a
 // no, or when input ended before the dialogue was through.
 bool gather_note(Console& console, const MessageCatalogue& texts, NoteDraft& draft) {
@@ -33,9 +43,7 @@ bool gather_note(Console& console, const MessageCatalogue& texts, NoteDraft& dra
   print(console, texts.banner);
   pause_ms(welcome_pause_ms);
 
-  clear_screen(console);
-  print(console, texts.ask_title);
-  std::optional<std::string> title = read_word(console, max_title_length);
+  std::optional<std::string> title = ask_word(console, texts.ask_title, max_title_length);
   if (!title) return false;
   draft.title = std::move(*title);
 
@@ -44,16 +52,12 @@ bool gather_note(Console& console, const MessageCatalogue& texts, NoteDraft& dra
   const std::optional<bool> wants_comment = ask_yes_no(console, texts);
   if (!wants_comment) return false;
   if (*wants_comment) {
-    clear_screen(console);
-    print(console, texts.enter_comment);
-    std::optional<std::string> comment = read_word(console, max_comment_length);
+    std::optional<std::string> comment = ask_word(console, texts.enter_comment, max_comment_length);
     if (!comment) return false;
     draft.comment = std::move(*comment);
   }
 
-  clear_screen(console);
-  print(console, texts.enter_note);
-  std::optional<std::string> body = read_word(console, max_body_length);
+  std::optional<std::string> body = ask_word(console, texts.enter_note, max_body_length);
   if (!body) return false;
   draft.body = std::move(*body);
 

@@ -12,22 +12,13 @@
 #include <string>
 
 #include "card.h"
+#include "text.h"
 
 namespace {
 
 const std::string RED_ON_BLACK = "\x1b[91;40m";
 const std::string CLEAR = "\x1b[H\x1b[2J";
 const std::string RESET = "\x1b[0m";
-
-// A terminal turns each line feed into CR LF on its way out.
-std::string as_on_terminal(const std::string& text) {
-  std::string shown;
-  for (const char c : text) {
-    if (c == '\n') shown += '\r';
-    shown += c;
-  }
-  return shown;
-}
 
 struct PtyRun {
   bool started = false;
@@ -85,7 +76,8 @@ TEST(Terminal, ColoursFirstClearsBetweenScreensAndResetsAtTheEnd) {
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
   EXPECT_TRUE(WIFEXITED(run.wait_status) && WEXITSTATUS(run.wait_status) == 0);
   EXPECT_EQ(read_file(card.path / notes_below_root / "Courses.txt"), "Acheter\r\n\r\nPain");
-  // One screen a line, each after the clear that starts it.
+  // One screen a line, each after the clear that starts it. A terminal turns
+  // each line feed into CR LF on its way out.
   // clang-format off
   const std::string expected =
       RED_ON_BLACK + "\t                           Bienvenue\n\n"
@@ -100,7 +92,7 @@ TEST(Terminal, ColoursFirstClearsBetweenScreensAndResetsAtTheEnd) {
       CLEAR + "Creation de la note...\nNote cree!\n" +
       RESET;
   // clang-format on
-  EXPECT_EQ(run.output, as_on_terminal(expected));
+  EXPECT_EQ(run.output, to_crlf(expected));
 }
 
 TEST(Terminal, DecliningTheCommentSkipsItsScreenButNotTheClear) {

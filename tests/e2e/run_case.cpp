@@ -23,6 +23,7 @@
 #include "card.h"
 #include "case_file.h"
 #include "process.h"
+#include "text.h"
 
 namespace fs = std::filesystem;
 
@@ -31,6 +32,8 @@ namespace {
 constexpr int exit_passed = 0;
 constexpr int exit_failed = 1;
 constexpr int exit_skipped = 77;
+constexpr int wine_start_retries = 2;
+constexpr auto wine_gave_up_within = std::chrono::milliseconds(1000);
 
 struct Options {
   std::string bin_dir;
@@ -41,15 +44,6 @@ struct Options {
 void replace_all(std::string& text, const std::string& from, const std::string& to) {
   for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
-}
-
-std::string to_crlf(const std::string& text) {
-  std::string converted;
-  for (const char c : text) {
-    if (c == '\n') converted += '\r';
-    converted += c;
-  }
-  return converted;
 }
 
 // ==== The card ====
@@ -212,7 +206,18 @@ int run_case(const Options& options, const Case& c) {
   run.work_dir = work_dir;
   run.input = input;
   run.full_card = c.full_card;
-  const Outcome outcome = run_program(run);
+  Outcome outcome = run_program(run);
+  // Now and then, with many cases starting side by side, Wine gives up
+  // before the program runs: it exits at once with nothing written. The
+  // program itself always prints its welcome first, so this is never its
+  // own doing; start it again, and say so.
+  for (int retry = 0; windows && retry < wine_start_retries && outcome.out.empty() &&
+                      outcome.err.empty() && outcome.elapsed < wine_gave_up_within;
+       ++retry) {
+    std::cout << "Wine did not start the program (" << outcome.how_it_ended << " after "
+              << outcome.elapsed.count() << " ms); starting it again\n";
+    outcome = run_program(run);
+  }
   if (letter) release_drive_letter(letter);
   const auto after = snapshot(scratch.path);
 
