@@ -96,7 +96,8 @@ TEST_F(NoteFile, AFailedWriteKeepsTheOldNoteAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(NoteFile, ALeftoverTemporaryFileDoesNotStopTheNextSave) {
-  const std::string leftover = ".notecreator-" + std::to_string(getpid()) + "-0.tmp";
+  // The very name this process tries first.
+  const std::string leftover = temporary_name(static_cast<unsigned long>(getpid()), 0);
   std::ofstream(notes / leftover) << "from a killed run";
   ASSERT_TRUE(write_note_file(path_of("Courses"), {"Courses", "a", "b"}));
   EXPECT_EQ(read_file(notes / "Courses.txt"), "a\r\n\r\nb");

@@ -11,11 +11,6 @@
 
 namespace {
 
-// Not ending in ".txt", so the notes application never lists one.
-constexpr std::string_view temporary_prefix = ".notecreator-";
-constexpr std::string_view temporary_suffix = ".tmp";
-constexpr int temporary_name_attempts = 100;
-
 // Closes its descriptor when it goes out of scope.
 struct UniqueFd {
   int fd = -1;
@@ -47,8 +42,7 @@ bool write_all(int fd, const std::string& bytes) {
 // Creates a new temporary file in the folder; its name goes to name.
 int create_temporary(int folder, std::string& name) {
   for (int attempt = 0; attempt < temporary_name_attempts; ++attempt) {
-    name = std::string(temporary_prefix) + std::to_string(getpid()) + "-" +
-           std::to_string(attempt) + std::string(temporary_suffix);
+    name = temporary_name(static_cast<unsigned long>(getpid()), attempt);
     const int fd = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

@@ -9,10 +9,6 @@
 
 namespace {
 
-// Not ending in ".txt", so the notes application never lists one.
-constexpr std::string_view temporary_prefix = ".notecreator-";
-constexpr std::string_view temporary_suffix = ".tmp";
-constexpr int temporary_name_attempts = 100;
 constexpr std::size_t max_write_chunk = std::size_t{1} << 20;  // well inside a DWORD
 // Lets a title of up to 255 bytes through, past the old 260-character limit.
 constexpr std::wstring_view long_path_prefix = L"\\\\?\\";
@@ -57,8 +53,7 @@ bool write_all(HANDLE file, const std::string& bytes) {
 
 HANDLE create_temporary(const std::string& folder, std::wstring& name) {
   for (int attempt = 0; attempt < temporary_name_attempts; ++attempt) {
-    name = widen(folder + std::string(temporary_prefix) + std::to_string(GetCurrentProcessId()) +
-                 "-" + std::to_string(attempt) + std::string(temporary_suffix));
+    name = widen(folder + temporary_name(GetCurrentProcessId(), attempt));
     const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <string>
 
 #include "notefile/notefile.h"
 
@@ -86,6 +87,10 @@ NotePath build_note_path(std::string_view drive, std::string_view title) {
 #else
   return posix_note_path(drive, title);
 #endif
+}
+
+std::string temporary_name(unsigned long process_id, int attempt) {
+  return ".notecreator-" + std::to_string(process_id) + "-" + std::to_string(attempt) + ".tmp";
 }
 
 std::string note_contents(const NoteDraft& draft) {

@@ -43,6 +43,11 @@ NotePath build_note_path(std::string_view drive, std::string_view title);
 
 // ==== The note file ====
 
+// A note is first written under a temporary name in its own folder. The name
+// does not end in ".txt", so the notes application never lists one.
+inline constexpr int temporary_name_attempts = 100;
+std::string temporary_name(unsigned long process_id, int attempt);
+
 // The note's bytes: the comment, two CR LF line breaks, the body.
 std::string note_contents(const NoteDraft& draft);
 
