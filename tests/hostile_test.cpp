@@ -33,8 +33,6 @@ constexpr auto longest_run = 4000ms + 10000ms;
 constexpr long max_rss_kib = 8 * 1024;
 constexpr bool measure_memory = NOTECREATOR_SANITIZED == 0;
 
-using Tree = std::map<std::string, std::string>;
-
 const std::string notes_folder = (fs::path("card") / notes_below_root).string() + "/";
 
 // One card in a scratch folder, with a working folder beside it; a run may
@@ -54,12 +52,7 @@ struct Card {
   Tree tree() const { return snapshot(scratch.path); }
   // The tree as it is now, with the notes folder holding exactly these notes.
   Tree with_notes(const std::map<std::string, std::string>& notes) const {
-    Tree expected = tree();
-    std::erase_if(expected, [](const auto& entry) {
-      return entry.first.starts_with(notes_folder) && entry.first != notes_folder;
-    });
-    for (const auto& [name, bytes] : notes) expected[notes_folder + name] = bytes;
-    return expected;
+    return ::with_notes(tree(), notes);
   }
 };
 

@@ -57,15 +57,11 @@ bool set_up_card(const fs::path& card, const Case& c) {
 
 // The tree the case expects: as it was, with the notes folder's files
 // replaced by the case's "after" notes when it names them.
-std::map<std::string, std::string> expected_tree(std::map<std::string, std::string> tree,
-                                                 const Case& c) {
+Tree expected_tree(const Tree& tree, const Case& c) {
   if (!c.after) return tree;
-  const std::string notes = (fs::path("card") / notes_below_root).string() + "/";
-  std::erase_if(tree, [&](const auto& entry) {
-    return entry.first.starts_with(notes) && entry.first != notes;
-  });
-  for (const auto& note : *c.after) tree[notes + note.name] = note.bytes;
-  return tree;
+  std::map<std::string, std::string> notes;
+  for (const auto& note : *c.after) notes[note.name] = note.bytes;
+  return with_notes(tree, notes);
 }
 
 // ==== Wine drive letters ====

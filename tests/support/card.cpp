@@ -44,8 +44,8 @@ bool lay_out_card(const fs::path& card, const std::string& layout) {
   return true;
 }
 
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-  std::map<std::string, std::string> tree;
+Tree snapshot(const fs::path& root) {
+  Tree tree;
   for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
        ++it) {
     const std::string name = fs::relative(it->path(), root).string();
@@ -56,5 +56,14 @@ std::map<std::string, std::string> snapshot(const fs::path& root) {
     else
       tree[name] = read_file(it->path());
   }
+  return tree;
+}
+
+Tree with_notes(Tree tree, const std::map<std::string, std::string>& notes) {
+  const std::string folder = (fs::path("card") / notes_below_root).string() + "/";
+  std::erase_if(tree, [&](const auto& entry) {
+    return entry.first.starts_with(folder) && entry.first != folder;
+  });
+  for (const auto& [name, bytes] : notes) tree[folder + name] = bytes;
   return tree;
 }

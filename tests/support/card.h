@@ -27,5 +27,11 @@ std::string read_file(const std::filesystem::path& path);
 // "absent", "notes-is-file" or "root-is-file". False for an unknown layout.
 bool lay_out_card(const std::filesystem::path& card, const std::string& layout);
 
+using Tree = std::map<std::string, std::string>;
+
 // Every folder ("name/"), file (its bytes) and link below root.
-std::map<std::string, std::string> snapshot(const std::filesystem::path& root);
+Tree snapshot(const std::filesystem::path& root);
+
+// A snapshot of a scratch folder whose card is its "card" folder, with the
+// card's notes folder holding exactly these notes (name to bytes).
+Tree with_notes(Tree tree, const std::map<std::string, std::string>& notes);
