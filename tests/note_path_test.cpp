@@ -52,6 +52,13 @@ TEST(IsSafeTitle, KeepsNotesInsideTheirFolderAndOffDevices) {
       {"com9.txt", false},
       {"LPT1", false},
       {"lpt9", false},
+      {"COM\xb9", false},  // superscripts, as Windows-1252 bytes
+      {"LPT\xb2", false},
+      {"com\xb3.txt", false},
+      {"COM\xc2\xb9", false},  // and as UTF-8
+      {"lpt\xc2\xb3.a", false},
+      {"COM\xb4", true},  // an acute accent, no digit
+      {"COM\xc2\xb9x", true},
       {std::string(251, 'a'), true},  // 255 bytes with ".txt"
       {std::string(252, 'a'), false},
   };

@@ -18,6 +18,10 @@ constexpr std::size_t posix_max_path_length = 4095;  // PATH_MAX less its NUL
 constexpr std::array<std::string_view, 6> windows_device_names = {"CON", "PRN",    "AUX",
                                                                   "NUL", "CONIN$", "CONOUT$"};
 constexpr std::array<std::string_view, 2> windows_numbered_device_names = {"COM", "LPT"};
+// Windows numbers those devices with superscripts too: as Windows-1252 bytes
+// and as UTF-8.
+constexpr std::array<std::string_view, 6> superscript_device_numbers = {
+    "\xb9", "\xb2", "\xb3", "\xc2\xb9", "\xc2\xb2", "\xc2\xb3"};
 // Separators, and what the card's FAT file system refuses in a name.
 constexpr std::string_view refused_title_characters = "/\\:*?\"<>|";
 constexpr unsigned char first_printable = 0x20;  // below it: control bytes
@@ -34,17 +38,21 @@ bool equals_ignoring_case(std::string_view a, std::string_view b) {
          });
 }
 
+bool is_device_number(std::string_view number) {
+  return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') ||
+         std::ranges::find(superscript_device_numbers, number) != superscript_device_numbers.end();
+}
+
+}  // namespace
+
 bool is_windows_device_name(std::string_view stem) {
   const auto named = [](std::string_view text) {
     return [text](std::string_view name) { return equals_ignoring_case(text, name); };
   };
   if (std::ranges::any_of(windows_device_names, named(stem))) return true;
-  // COM1 to COM9 and LPT1 to LPT9.
-  const bool numbered = stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9';
-  return numbered && std::ranges::any_of(windows_numbered_device_names, named(stem.substr(0, 3)));
+  return stem.size() > 3 && is_device_number(stem.substr(3)) &&
+         std::ranges::any_of(windows_numbered_device_names, named(stem.substr(0, 3)));
 }
-
-}  // namespace
 
 bool is_safe_title(std::string_view title) {
   if (title.empty() || title.size() + note_extension.size() > max_file_name_length) return false;

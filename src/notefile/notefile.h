@@ -33,6 +33,10 @@ inline constexpr std::size_t max_file_name_length = 255;
 // Whether the title can stand as a file name in the notes folder and nowhere
 // else: no separator, nothing FAT refuses, no Windows device name.
 bool is_safe_title(std::string_view title);
+// Whether a file name's part before its first dot opens a device on Windows:
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9 and LPT1-9 in any case, with
+// the superscript digits 1, 2 and 3 as 8-bit (Windows-1252) or UTF-8 bytes too.
+bool is_windows_device_name(std::string_view stem);
 
 // "<drive>:\PSP\GAME\Velloran\notes\<title>.txt"; the drive must be one letter.
 NotePath windows_note_path(std::string_view drive, std::string_view title);

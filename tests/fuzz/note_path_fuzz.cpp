@@ -20,8 +20,11 @@ bool is_device(std::string stem) {
   if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" ||
       stem == "CONOUT$")
     return true;
-  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
-         stem[3] >= '1' && stem[3] <= '9';
+  if (!stem.starts_with("COM") && !stem.starts_with("LPT")) return false;
+  const std::string number = stem.substr(3);
+  return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xb9" ||
+         number == "\xb2" || number == "\xb3" || number == "\xc2\xb9" || number == "\xc2\xb2" ||
+         number == "\xc2\xb3";
 }
 
 // What any accepted title must be as a file name on the card.
