@@ -1,15 +1,14 @@
 # clang-tidy over every native source of the program, one test a file so that
 # they run side by side, and clang-format over the whole tree.
 
-# A tool that is missing skips its test, except in CI, where it fails.
+# A tool, or a file it reads, that is missing skips its test, except in CI,
+# where it fails.
+#   add_tool_test(name tool [NEEDS file] args...)
 function(add_tool_test name tool)
-  if(tool)
-    add_test(NAME ${name} COMMAND ${tool} ${ARGN})
-  else()
-    add_test(NAME ${name} COMMAND sh -c "echo 'not installed (tools/dev test installs it)'; [ -n \"$CI\" ] && exit 1; exit 77")
-    set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
-  endif()
-  set_tests_properties(${name} PROPERTIES LABELS static)
+  cmake_parse_arguments(PARSE_ARGV 2 TOOL "" "NEEDS" "")
+  add_test(NAME ${name} COMMAND sh ${PROJECT_SOURCE_DIR}/cmake/run_or_skip.sh ${TOOL_NEEDS} --
+                                "${tool}" ${TOOL_UNPARSED_ARGUMENTS})
+  set_tests_properties(${name} PROPERTIES LABELS static SKIP_RETURN_CODE 77)
 endfunction()
 
 find_program(CLANG_TIDY NAMES clang-tidy clang-tidy-14)
@@ -36,7 +35,9 @@ else()
 endif()
 foreach(source src/console/terminal_windows.cpp src/notefile/note_file_windows.cpp)
   get_filename_component(name "${source}" NAME_WE)
-  add_tool_test(static.clang_tidy.${name} "${mingw_tidy}" -p "${NOTECREATOR_WINDOWS_BIN}" --quiet
+  add_tool_test(static.clang_tidy.${name} "${mingw_tidy}"
+                NEEDS "${NOTECREATOR_WINDOWS_BIN}/compile_commands.json"
+                -p "${NOTECREATOR_WINDOWS_BIN}" --quiet
                 --extra-arg=-isystem${mingw_cxx} --extra-arg=-isystem${mingw_cxx}/x86_64-w64-mingw32
                 --extra-arg=-isystem${mingw_cxx}/backward "${PROJECT_SOURCE_DIR}/${source}")
 endforeach()

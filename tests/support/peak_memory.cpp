@@ -23,7 +23,12 @@ int main(int argc, char** argv) {
   rusage usage{};
   if (child < 0 || wait4(child, &status, 0, &usage) != child) return 125;
   if (FILE* out = fopen(argv[1], "w")) {
-    fprintf(out, "%ld\n", usage.ru_maxrss);
+#ifdef __APPLE__
+    const long kib = usage.ru_maxrss / 1024;  // bytes there, KiB on Linux
+#else
+    const long kib = usage.ru_maxrss;
+#endif
+    fprintf(out, "%ld\n", kib);
     fclose(out);
   }
   if (WIFSIGNALED(status)) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -41,6 +42,19 @@ using Clock = std::chrono::steady_clock;
   _exit(exit_not_started);
 }
 
+// Pipes are made and children forked under this lock: a fork on another
+// thread between pipe() and its FD_CLOEXEC would keep an end open in that
+// child. (pipe2 would do it in one step, but macOS lacks it.)
+std::mutex spawning;
+
+// Both ends close on exec; the child's dup2 copies do not.
+bool make_pipe(int ends[2]) {
+  if (pipe(ends) != 0) return false;
+  fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+  fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+  return true;
+}
+
 }  // namespace
 
 Outcome run_program(const RunOptions& options) {
@@ -56,14 +70,15 @@ Outcome run_program(const RunOptions& options) {
   for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   int in_pipe[2], out_pipe[2], err_pipe[2];
-  if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0 ||
-      pipe2(err_pipe, O_CLOEXEC) != 0) {
+  std::unique_lock lock(spawning);
+  if (!make_pipe(in_pipe) || !make_pipe(out_pipe) || !make_pipe(err_pipe)) {
     outcome.how_it_ended = "could not make pipes";
     return outcome;
   }
   const auto started = Clock::now();
   const pid_t child = fork();
   if (child == 0) become_child(options, args.data(), in_pipe[0], out_pipe[1], err_pipe[1]);
+  lock.unlock();
   setpgid(child, child);  // as the child does, so that an early kill finds the group
   close(in_pipe[0]);
   close(out_pipe[1]);
