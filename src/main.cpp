@@ -12,14 +12,15 @@
 namespace {
 
 constexpr int exit_ok = 0;
-constexpr int exit_not_saved = 1;  // the user asked to save, and the note was not saved
+constexpr int exit_not_saved = 1;     // the user asked to save, and the note was not saved
+constexpr int exit_input_failed = 2;  // standard input could not be read (not its end)
 constexpr unsigned welcome_pause_ms = 2000;
 
 // Asked after the caller printed the question. Nothing when input has ended.
 std::optional<bool> ask_yes_no(Console& console, const MessageCatalogue& texts) {
   // Drop what ended the previous word (normally its line feed), so the hint
   // and the answer stand on a fresh line.
-  if (!read_char(console)) return std::nullopt;
+  if (!skip_word_terminator(console)) return std::nullopt;
   print(console, texts.answer_hint);
   const std::optional<char> answer = read_char(console);
   if (!answer) return std::nullopt;
@@ -75,6 +76,12 @@ bool gather_note(Console& console, const MessageCatalogue& texts, NoteDraft& dra
 int main() {
   Console console = open_standard_console();
   NoteDraft draft;
-  if (!gather_note(console, catalogue, draft)) return exit_ok;
-  return save_note(console, catalogue, draft) ? exit_ok : exit_not_saved;
+  int status = exit_ok;
+  if (gather_note(console, catalogue, draft))
+    status = save_note(console, catalogue, draft) ? exit_ok : exit_not_saved;
+  if (console.input_failed) {
+    print_error(console, catalogue.read_failed);
+    return exit_input_failed;
+  }
+  return status;
 }

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -42,9 +45,10 @@ struct TestConsole {
 
 constexpr std::optional<std::string> end_of_input = std::nullopt;
 
-// One read and what it must return: a word read (bounded) or a char read.
+// One read and what it must return: a word read (bounded), a char read, or
+// the skip of a word's terminator ("" when it returns true).
 struct Read {
-  enum Kind { word, character } kind;
+  enum Kind { word, character, skip } kind;
   std::optional<std::string> expected;
   std::size_t bound = 100;
 };
@@ -54,6 +58,9 @@ Read word(std::optional<std::string> expected, std::size_t bound = 100) {
 }
 Read character(std::optional<std::string> expected) {
   return {Read::character, std::move(expected)};
+}
+Read skip(bool input_left = true) {
+  return {Read::skip, input_left ? std::optional<std::string>("") : end_of_input};
 }
 
 struct ReadScript {
@@ -76,6 +83,8 @@ TEST_P(ReaderScripts, ReturnEachReadInTurn) {
     std::optional<std::string> got;
     if (read.kind == Read::word) {
       got = read_word(test.console, read.bound);
+    } else if (read.kind == Read::skip) {
+      if (skip_word_terminator(test.console)) got = "";
     } else if (const auto c = read_char(test.console)) {
       got = std::string(1, *c);
     }
@@ -121,8 +130,37 @@ INSTANTIATE_TEST_SUITE_P(
                    "\xe9t\xe9\0x\xff y"s,
                    {word("\xe9t\xe9\0x\xff"s), character(" "), character("y")}},
         ReadScript{
-            "CharReadTakesWhitespaceToo", " \n x", {character(" "), character("\n"), word("x")}}),
+            "CharReadTakesWhitespaceToo", " \n x", {character(" "), character("\n"), word("x")}},
+        ReadScript{"SkipTakesTheWordsTerminator", "T xy\n", {word("T"), skip(), character("x")}},
+        ReadScript{"SkipLeavesTheRestOfACutWord",
+                   "aaaxy\n",
+                   {word("aaa", 3), skip(), character("x"), word("y")}},
+        ReadScript{"SkipTakesTheTerminatorOfAWordOfExactlyTheBound",
+                   "abc\nx",
+                   {word("abc", 3), skip(), character("x")}},
+        ReadScript{"SkipAfterACharReadTakesNothing", "a b", {character("a"), skip(), word("b")}},
+        ReadScript{"SkipAtTheEndOfInput", "abc", {word("abc"), skip(false)}}),
     [](const testing::TestParamInfo<ReadScript>& info) { return std::string(info.param.name); });
+
+// A non-blocking input with nothing in it yet is waited on, not taken for
+// its end or for a failure.
+TEST(ReadWord, WaitsOnANonBlockingInputThatIsEmptyForNow) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  fcntl(ends[0], F_SETFL, O_NONBLOCK);
+  Console console;
+  console.in = fdopen(ends[0], "r");
+  std::thread typist([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    (void)!write(ends[1], "late\n", 5);
+    close(ends[1]);
+  });
+  EXPECT_EQ(read_word(console, 100), "late");
+  typist.join();
+  EXPECT_EQ(read_word(console, 100), end_of_input);
+  EXPECT_FALSE(console.input_failed);
+  std::fclose(console.in);
+}
 
 TEST(Print, FillsTheFieldByteForByteAndIsVisibleAtOnce) {
   TestConsole test("");

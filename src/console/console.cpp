@@ -10,7 +10,16 @@ int raw_get(Console& console) {
     console.peeked = no_char;
     return c;
   }
-  return std::getc(console.in);
+  int c = std::getc(console.in);
+  while (c == EOF && std::ferror(console.in) != 0) {
+    if (!wait_for_input(console.in)) {
+      console.input_failed = true;
+      return EOF;
+    }
+    std::clearerr(console.in);
+    c = std::getc(console.in);
+  }
+  return c;
 }
 
 // One character of input, with CR LF folded to LF so that redirected files
@@ -19,6 +28,7 @@ int next_char(Console& console) {
   if (console.unread != no_char) {
     const int c = console.unread;
     console.unread = no_char;
+    console.unread_ends_word = false;
     return c;
   }
   const int c = raw_get(console);
@@ -57,15 +67,17 @@ std::optional<std::string> read_word(Console& console, std::size_t max_length) {
   if (c == EOF) return std::nullopt;
 
   std::string word;
-  while (true) {
-    word.push_back(static_cast<char>(c));
-    if (word.size() >= max_length) break;  // the rest is the next read's
-    c = next_char(console);
-    if (c == EOF) break;
-    if (is_word_space(c)) {
-      console.unread = c;
-      break;
+  do {
+    if (word.size() == max_length) {
+      console.unread = c;  // cut: the rest is the next read's
+      return word;
     }
+    word.push_back(static_cast<char>(c));
+    c = next_char(console);
+  } while (c != EOF && !is_word_space(c));
+  if (c != EOF) {
+    console.unread = c;
+    console.unread_ends_word = true;
   }
   return word;
 }
@@ -76,12 +88,24 @@ std::optional<char> read_char(Console& console) {
   return static_cast<char>(c);
 }
 
+bool skip_word_terminator(Console& console) {
+  const bool ends_word = console.unread_ends_word;
+  const int c = next_char(console);
+  if (c == EOF) return false;
+  if (!ends_word) console.unread = c;  // not a terminator: it stays for the next read
+  return true;
+}
+
 void print(Console& console, std::string_view text) {
   write_text(console.out, text);
 }
 
 void print(Console& console, std::string_view format, std::string_view field) {
   write_text(console.out, fill_format(format, field));
+}
+
+void print_error(Console& console, std::string_view text) {
+  write_text(console.err, text);
 }
 
 void print_error(Console& console, std::string_view format, std::string_view field) {

@@ -14,9 +14,11 @@ struct Console {
   std::FILE* in = stdin;
   std::FILE* out = stdout;
   std::FILE* err = stderr;
-  bool styled = false;   // out takes clear and colour (a terminal or console window)
-  int unread = no_char;  // the character that ended the last word, given back
-  int peeked = no_char;  // the character read after a lone carriage return
+  bool styled = false;            // out takes clear and colour (a terminal or console window)
+  int unread = no_char;           // a character given back to the stream
+  bool unread_ends_word = false;  // it is the whitespace that ended the last word
+  int peeked = no_char;           // the character read after a lone carriage return
+  bool input_failed = false;      // a read failed, which is not the end of input
 };
 
 // The program's console over the standard streams, set up for this host.
@@ -27,14 +29,20 @@ void print(Console& console, std::string_view text);
 // Prints a format with its "%s" replaced by field, byte for byte (NULs included).
 void print(Console& console, std::string_view format, std::string_view field);
 // As print, but to the error stream.
+void print_error(Console& console, std::string_view text);
 void print_error(Console& console, std::string_view format, std::string_view field);
 
 // Skips whitespace (line feeds included), then takes up to max_length
 // non-whitespace characters. The whitespace that ends the word stays in the
-// stream. Nothing when the input ends before a word begins.
+// stream; a word cut at max_length leaves the rest instead, to be read as a
+// second word would be. Nothing when the input ends (or fails, which sets
+// input_failed) before a word begins.
 std::optional<std::string> read_word(Console& console, std::size_t max_length);
 // The next character, whitespace included; nothing at the end of input.
 std::optional<char> read_char(Console& console);
+// Takes the whitespace that ended the last word, if the word left it in the
+// stream; a word cut at its bound left none. False at the end of input.
+bool skip_word_terminator(Console& console);
 
 bool is_word_space(int c);
 
@@ -42,3 +50,20 @@ bool is_word_space(int c);
 void clear_screen(Console& console);
 void set_console_colours(Console& console);
 void pause_ms(unsigned milliseconds);
+
+// Host-specific: after a read of in failed, waits until it may be read again
+// (a non-blocking input with nothing in it yet). False when the failure is real.
+bool wait_for_input(std::FILE* in);
+
+// Host-specific: while held, Ctrl-C and the other signals that end the
+// program wait; they act once released.
+void hold_interrupts();
+void release_interrupts();
+
+// Holds interrupts for as long as it lives.
+struct InterruptsHeld {
+  InterruptsHeld() { hold_interrupts(); }
+  ~InterruptsHeld() { release_interrupts(); }
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+};

@@ -1,17 +1,32 @@
 // Clearing, colouring and pausing in the Windows console, through the
 // command processor, as the program has always done there.
-#include <io.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 
 #include "console/console.h"
 
+namespace {
+
+std::atomic<bool> interrupts_held{false};
+
+// Runs on its own thread when Ctrl-C is pressed or the window is closed; the
+// event takes its usual course (the program ends) once interrupts are released.
+BOOL WINAPI wait_for_release(DWORD /*event*/) {
+  while (interrupts_held.load()) Sleep(1);
+  return FALSE;
+}
+
+}  // namespace
+
 Console open_standard_console() {
   Console console;
-  // On a pipe or a file "cls" and "color" have no window to act on and could
-  // only add stray bytes to the output, so they are run for a console alone.
-  console.styled = _isatty(_fileno(stdout)) != 0;
+  // On a pipe, a file or a device such as NUL, "cls" and "color" have no
+  // window to act on and could only add stray bytes to the output, so they
+  // run for a console window alone.
+  DWORD mode = 0;
+  console.styled = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
   return console;
 }
 
@@ -27,4 +42,19 @@ void set_console_colours(Console& console) {
 
 void pause_ms(unsigned milliseconds) {
   Sleep(milliseconds);
+}
+
+// Windows reads block; a failed read is a real failure.
+bool wait_for_input(std::FILE* /*in*/) {
+  return false;
+}
+
+void hold_interrupts() {
+  static const bool installed = SetConsoleCtrlHandler(wait_for_release, TRUE) != 0;
+  (void)installed;
+  interrupts_held = true;
+}
+
+void release_interrupts() {
+  interrupts_held = false;
 }

@@ -18,5 +18,6 @@ const MessageCatalogue catalogue = {
     .creating = "Creating the note...\n",
     .done = "Done!\n",
     .save_failed = "The note could not be saved: %s\n",
+    .read_failed = "The input could not be read.\n",
     .yes_letter = 'y',
 };

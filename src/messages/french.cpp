@@ -17,5 +17,6 @@ const MessageCatalogue catalogue = {
     .creating = "Creation de la note...\n",
     .done = "Note cree!\n",
     .save_failed = "La note n'a pas pu etre sauvee: %s\n",
+    .read_failed = "L'entree n'a pas pu etre lue.\n",
     .yes_letter = 'o',
 };

@@ -20,6 +20,7 @@ struct MessageCatalogue {
   std::string_view creating;
   std::string_view done;
   std::string_view save_failed;  // on standard error; "%s" is the note's path
+  std::string_view read_failed;  // on standard error, when standard input fails
   char yes_letter;               // the only answer that means yes
 };
 

@@ -1,5 +1,6 @@
 // Writing a note on POSIX hosts: a temporary file in the notes folder, synced,
-// then renamed over the note, so a failure never costs the old note.
+// then renamed over the note, so that the card holds the old note or the
+// whole new one, never a mixture.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,10 +50,19 @@ int create_temporary(int folder, std::string& name) {
   return -1;
 }
 
-// A folder's fsync makes the rename itself durable. File systems that cannot
+// fsync stops at the drive's cache on macOS; F_FULLFSYNC goes to the medium,
+// where the file system takes it.
+bool sync_to_medium(int fd) {
+#ifdef F_FULLFSYNC
+  if (fcntl(fd, F_FULLFSYNC) == 0) return true;
+#endif
+  return fsync(fd) == 0;
+}
+
+// A folder's sync makes the rename itself durable. File systems that cannot
 // sync a folder say EINVAL; the rename there is as durable as they allow.
 bool sync_folder(int folder) {
-  return fsync(folder) == 0 || errno == EINVAL;
+  return sync_to_medium(folder) || errno == EINVAL;
 }
 
 }  // namespace
@@ -65,14 +75,20 @@ bool write_note_file(const std::string& path, const NoteDraft& draft) {
   const UniqueFd folder(open(folder_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.fd < 0) return false;
   std::string temporary;
-  UniqueFd file(create_temporary(folder.fd, temporary));
-  if (file.fd < 0) return false;
-
-  const bool written = write_all(file.fd, note_contents(draft)) && fsync(file.fd) == 0;
-  const bool closed = file.close_now();
-  if (!written || !closed || renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0) {
-    unlinkat(folder.fd, temporary.c_str(), 0);
-    return false;
+  UniqueFd file(-1);
+  {
+    // A Ctrl-C from here to the rename would leave the temporary file behind.
+    const InterruptsHeld held;
+    file.fd = create_temporary(folder.fd, temporary);
+    if (file.fd < 0) return false;
+    if (!write_all(file.fd, note_contents(draft)) || !sync_to_medium(file.fd) ||
+        renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0) {
+      unlinkat(folder.fd, temporary.c_str(), 0);
+      return false;
+    }
   }
-  return sync_folder(folder.fd);
+  // FAT keeps a file's metadata in its folder entry, and Linux's driver writes
+  // the renamed entry only with the file: sync the file under its new name,
+  // then the folder.
+  return sync_to_medium(file.fd) && sync_folder(folder.fd) && file.close_now();
 }

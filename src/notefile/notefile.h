@@ -56,8 +56,10 @@ std::string temporary_name(unsigned long process_id, int attempt);
 std::string note_contents(const NoteDraft& draft);
 
 // Writes the note at path, replacing any note there in one step, and returns
-// only once its bytes have reached the device. On failure the old note is
-// left as it was and no temporary file remains.
+// true only once the note and its name have reached the card. When it returns
+// false the card holds the old note (or none) or, if the failure came after
+// the replacement (a sync that failed), the whole new note: never a mixture,
+// and no temporary file.
 bool write_note_file(const std::string& path, const NoteDraft& draft);
 
 // ==== The save step ====

@@ -1,6 +1,7 @@
 #include "case_file.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -58,6 +59,17 @@ bool parse_strings(const std::string& value, std::vector<std::string>& out) {
     }
     if (i == value.size()) return false;
     ++i;
+    // "a"*1024 stands for 1024 of them.
+    if (i < value.size() && value[i] == '*') {
+      const char* digits = value.c_str() + i + 1;
+      char* end = nullptr;
+      const unsigned long count = std::strtoul(digits, &end, 10);
+      if (end == digits) return false;
+      std::string repeated;
+      for (unsigned long n = 0; n < count; ++n) repeated += text;
+      text = std::move(repeated);
+      i = static_cast<std::size_t>(end - value.c_str());
+    }
     out.push_back(std::move(text));
   }
 }
@@ -119,6 +131,10 @@ Case read_case(const std::string& path) {
       c.min_ms = std::stoi(word);
     } else if (name == "full-card") {
       c.full_card = word == "yes";
+    } else if (name == "output-closed") {
+      c.output_closed = word == "yes";
+    } else if (name == "input-file") {
+      c.input_file = word;
     } else if (name == "input") {
       if (!need(1)) return c;
       c.input = joined(strings);

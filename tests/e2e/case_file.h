@@ -22,14 +22,17 @@ struct Case {
   std::vector<NoteFile> before;                // notes on the card before the run
   std::optional<std::vector<NoteFile>> after;  // the notes folder after; unset: unchanged
   std::string host = "any";                    // "any", "native" or "windows"
+  std::string input_file;                      // standard input read from this file instead
   bool full_card = false;                      // every write fails as on a full card (native only)
+  bool output_closed = false;                  // standard output's reader is gone from the start
   int min_ms = 0;                              // the run may not end sooner (its pauses are real)
   std::string error;                           // set when the file could not be read
 };
 
 // Reads a case file. Fields are "name: value"; a value goes on over following
 // lines that start with a blank. Byte values are C-style quoted strings
-// ("\n", "\t", "\r", "\\", "\"", "\xHH"), one after another.
+// ("\n", "\t", "\r", "\\", "\"", "\xHH"), one after another, each maybe
+// followed by *N to repeat it N times.
 Case read_case(const std::string& path);
 
 // Shows bytes with escapes, by default one output line per line of text.

@@ -202,6 +202,8 @@ int run_case(const Options& options, const Case& c) {
   run.work_dir = work_dir;
   run.input = input;
   run.full_card = c.full_card;
+  run.output_closed = c.output_closed;
+  run.input_file = c.input_file;
   Outcome outcome = run_program(run);
   // Now and then, with many cases starting side by side, Wine gives up
   // before the program runs: it exits at once with nothing written. The

@@ -1,6 +1,7 @@
-// Any bytes through read_word and read_char, checked against a plain model
-// of the stream: CR LF read as LF, words cut at their bound, the whitespace
-// that ends a word left for the next read, nothing read twice or lost.
+// Any bytes through read_word, read_char and skip_word_terminator, checked
+// against a plain model of the stream: CR LF read as LF, words cut at their
+// bound, the whitespace that ends a word left for the next read (and taken by
+// the skip that follows), nothing read twice or lost.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -40,24 +41,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!console.in) return 0;
 
   const std::string model = fold_crlf(stream);
+  const auto space_at = [&](std::size_t i) {
+    return i < model.size() && is_word_space(static_cast<unsigned char>(model[i]));
+  };
   std::size_t at = 0;
+  bool terminator_left = false;  // the last read was a word that ended on whitespace
   for (std::size_t step = 0; step < 2 * model.size() + 4; ++step) {
     order = order * 1103515245u + 12345u;
-    if (order & 0x10000u) {
+    if ((order & 0x30000u) == 0x30000u) {
+      require(skip_word_terminator(console) == (at < model.size()));
+      if (terminator_left) ++at;
+      terminator_left = false;
+    } else if (order & 0x10000u) {
+      terminator_left = false;
       const std::optional<char> c = read_char(console);
       require(c.has_value() == (at < model.size()));
       if (c) require(*c == model[at++]);
     } else {
+      terminator_left = false;
       const std::optional<std::string> word = read_word(console, bound);
-      while (at < model.size() && is_word_space(static_cast<unsigned char>(model[at]))) ++at;
+      while (space_at(at)) ++at;
       require(word.has_value() == (at < model.size()));
       if (!word) continue;
       std::size_t length = 0;
-      while (at + length < model.size() && length < bound &&
-             !is_word_space(static_cast<unsigned char>(model[at + length])))
-        ++length;
+      while (at + length < model.size() && length < bound && !space_at(at + length)) ++length;
       require(*word == model.substr(at, length));
       at += length;
+      terminator_left = space_at(at);
     }
   }
   std::fclose(console.in);

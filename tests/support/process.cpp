@@ -92,6 +92,10 @@ Outcome run_program(const RunOptions& options) {
     in_fd = -1;
   }
   int out_fd = out_pipe[0], err_fd = err_pipe[0];
+  if (options.output_closed) {
+    close(out_fd);
+    out_fd = -1;
+  }
   const auto deadline = started + options.deadline;
   const auto kill_at = options.kill ? started + *options.kill : Clock::time_point::max();
   bool killed = false;

@@ -10,9 +10,10 @@
 struct RunOptions {
   std::vector<std::string> argv;
   std::filesystem::path work_dir;
-  std::string input;       // written to its standard input, which is then closed
-  std::string input_file;  // instead of input: standard input read from this file
-  bool full_card = false;  // every write past byte 0 fails, as on a card with no room
+  std::string input;           // written to its standard input, which is then closed
+  std::string input_file;      // instead of input: standard input read from this file
+  bool full_card = false;      // every write past byte 0 fails, as on a card with no room
+  bool output_closed = false;  // its standard output's reader is gone before it starts
   std::chrono::milliseconds deadline{60000};      // killed past this
   std::optional<std::chrono::milliseconds> kill;  // killed at this moment, on purpose
   std::string peak_memory;  // the peak_memory program, to measure the run's memory
