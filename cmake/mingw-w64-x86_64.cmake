@@ -10,6 +10,3 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# No MinGW DLL needs to sit beside the executables on a bare Windows PC.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
