@@ -2,10 +2,11 @@
 // then compares stdout, stderr, the exit status and the whole card tree byte
 // for byte. Exit 0 passed, 1 failed, 77 skipped (the case is for another host).
 //
-//   run_case --bin DIR [--wine WINE] CASE
+//   run_case --bin DIR [--wine WINE | --emulator PROGRAM] CASE
 //
 // With --wine the Windows .exe in DIR runs under Wine (WINEPREFIX from the
 // environment) and the card is reached through a drive letter of its own.
+// With --emulator the executables in DIR run under it (qemu-aarch64-static).
 #include <signal.h>
 #include <unistd.h>
 
@@ -37,7 +38,8 @@ constexpr auto wine_gave_up_within = std::chrono::milliseconds(1000);
 
 struct Options {
   std::string bin_dir;
-  std::string wine;  // empty: run natively
+  std::string wine;      // set: the Windows build, run under Wine
+  std::string emulator;  // set: another architecture's build, run under this
   std::string case_path;
 };
 
@@ -124,6 +126,8 @@ bool parse_options(int argc, char** argv, Options& options) {
       options.bin_dir = std::filesystem::absolute(argv[++i]).string();
     } else if (arg == "--wine" && i + 1 < argc) {
       options.wine = argv[++i];
+    } else if (arg == "--emulator" && i + 1 < argc) {
+      options.emulator = argv[++i];
     } else if (options.case_path.empty() && !arg.starts_with("--")) {
       options.case_path = arg;
     } else {
@@ -139,21 +143,20 @@ int run_case(const Options& options, const Case& c) {
     std::cout << "skipped: this case is for the " << c.host << " build only\n";
     return exit_skipped;
   }
-  if (windows) {
-    const std::string exe =
-        (fs::path(options.bin_dir) / ("notecreator_" + c.program + ".exe")).string();
-    const char* missing = access(options.wine.c_str(), X_OK) != 0 ? "Wine"
-                          : access(exe.c_str(), R_OK) != 0        ? "the Windows build"
-                          : !std::getenv("WINEPREFIX")            ? "WINEPREFIX"
-                                                                  : nullptr;
-    if (missing && std::getenv("CI")) {
-      std::cout << "in CI the Windows cases must run, and " << missing << " is missing\n";
-      return exit_failed;
-    }
-    if (missing) {
-      std::cout << "skipped: " << missing << " is missing (tools/dev test brings both)\n";
-      return exit_skipped;
-    }
+  const std::string launcher = windows ? options.wine : options.emulator;
+  const std::string exe =
+      (fs::path(options.bin_dir) / ("notecreator_" + c.program + (windows ? ".exe" : ""))).string();
+  std::string missing;
+  if (!launcher.empty() && access(launcher.c_str(), X_OK) != 0) missing = launcher;
+  if (access(exe.c_str(), R_OK) != 0) missing = exe;
+  if (windows && !std::getenv("WINEPREFIX")) missing = "WINEPREFIX";
+  if (!missing.empty() && std::getenv("CI")) {
+    std::cout << "in CI every case must run, and " << missing << " is missing\n";
+    return exit_failed;
+  }
+  if (!missing.empty()) {
+    std::cout << "skipped: " << missing << " is missing (tools/dev test brings it)\n";
+    return exit_skipped;
   }
 
   Scratch scratch;
@@ -174,7 +177,6 @@ int run_case(const Options& options, const Case& c) {
   std::string expected_err = c.expected_stderr;
   std::vector<std::string> argv;
   char letter = 0;
-  const std::string program = "notecreator_" + c.program;
   if (windows) {
     letter = claim_drive_letter(card);
     if (!letter) {
@@ -189,11 +191,12 @@ int run_case(const Options& options, const Case& c) {
     // Windows text mode writes each line feed as CR LF.
     expected_out = to_crlf(expected_out);
     expected_err = to_crlf(expected_err);
-    argv = {options.wine, (fs::path(options.bin_dir) / (program + ".exe")).string()};
+    argv = {launcher, exe};
   } else {
     replace_all(input, "@CARD@", card.string());
     replace_all(expected_err, "@NOTES@", (card / notes_below_root).string() + "/");
-    argv = {(fs::path(options.bin_dir) / program).string()};
+    argv =
+        launcher.empty() ? std::vector<std::string>{exe} : std::vector<std::string>{launcher, exe};
   }
 
   const auto before = snapshot(scratch.path);
@@ -246,7 +249,7 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
   Options options;
   if (!parse_options(argc, argv, options)) {
-    std::cerr << "usage: run_case --bin DIR [--wine WINE] CASE\n";
+    std::cerr << "usage: run_case --bin DIR [--wine WINE | --emulator PROGRAM] CASE\n";
     return exit_failed;
   }
   const Case c = read_case(options.case_path);
