@@ -1,5 +1,5 @@
 # The manual pages (the English one serves both commands, the French one the
-# French command in French), the README, the licence and the changelog, in
+# French command in French), the README, the copyright file and the changelog, in
 # the places Debian expects them, compressed as Debian compresses them.
 
 set(doc_build "${PROJECT_BINARY_DIR}/doc")
