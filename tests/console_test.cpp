@@ -5,8 +5,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
@@ -14,14 +17,52 @@
 
 namespace {
 
+// Gives its bytes, then fails as a terminal whose other side has gone.
+struct FailingSource {
+  std::string bytes;
+  std::size_t at = 0;
+};
+
+ssize_t read_then_fail(void* cookie, char* buffer, std::size_t size) {
+  auto* source = static_cast<FailingSource*>(cookie);
+  if (source->at == source->bytes.size()) {
+    errno = EIO;
+    return -1;
+  }
+  const std::size_t count = std::min(size, source->bytes.size() - source->at);
+  std::memcpy(buffer, source->bytes.data() + source->at, count);
+  source->at += count;
+  return static_cast<ssize_t>(count);
+}
+
+int close_source(void* cookie) {
+  delete static_cast<FailingSource*>(cookie);
+  return 0;
+}
+
+std::FILE* failing_after(const std::string& bytes) {
+  auto* source = new FailingSource{bytes};
+#ifdef __GLIBC__
+  return fopencookie(source, "r", {read_then_fail, nullptr, nullptr, close_source});
+#else
+  return funopen(
+      source,
+      [](void* cookie, char* buffer, int size) {
+        return static_cast<int>(read_then_fail(cookie, buffer, static_cast<std::size_t>(size)));
+      },
+      nullptr, nullptr, close_source);
+#endif
+}
+
 // A console whose input holds exactly the given bytes, and whose output is
 // kept for reading back.
 struct TestConsole {
   Console console;
-  explicit TestConsole(const std::string& input) {
-    console.in = std::tmpfile();
+  explicit TestConsole(const std::string& input, bool then_fails = false) {
+    console.in = then_fails ? failing_after(input) : std::tmpfile();
     console.out = std::tmpfile();
     console.err = std::tmpfile();
+    if (then_fails) return;
     std::fwrite(input.data(), 1, input.size(), console.in);
     std::rewind(console.in);
   }
@@ -67,6 +108,7 @@ struct ReadScript {
   const char* name;
   std::string input;
   std::vector<Read> reads;
+  bool then_fails = false;  // the input fails once its bytes are read
 };
 
 void PrintTo(const ReadScript& script, std::ostream* os) {
@@ -77,7 +119,7 @@ class ReaderScripts : public testing::TestWithParam<ReadScript> {};
 
 TEST_P(ReaderScripts, ReturnEachReadInTurn) {
   const ReadScript& script = GetParam();
-  TestConsole test(script.input);
+  TestConsole test(script.input, script.then_fails);
   for (std::size_t i = 0; i < script.reads.size(); ++i) {
     const Read& read = script.reads[i];
     std::optional<std::string> got;
@@ -90,6 +132,7 @@ TEST_P(ReaderScripts, ReturnEachReadInTurn) {
     }
     EXPECT_EQ(got, read.expected) << "read " << i;
   }
+  EXPECT_EQ(test.console.input_failed, script.then_fails);
 }
 
 using namespace std::string_literals;
@@ -139,7 +182,16 @@ INSTANTIATE_TEST_SUITE_P(
                    "abc\nx",
                    {word("abc", 3), skip(), character("x")}},
         ReadScript{"SkipAfterACharReadTakesNothing", "a b", {character("a"), skip(), word("b")}},
-        ReadScript{"SkipAtTheEndOfInput", "abc", {word("abc"), skip(false)}}),
+        ReadScript{"SkipAtTheEndOfInput", "abc", {word("abc"), skip(false)}},
+        // A word cut short by a failure is no answer, and nothing is read after it.
+        ReadScript{"AFailureInAWordThrowsItAway",
+                   "title\nca",
+                   {word("title"), skip(), word(end_of_input), character(end_of_input)},
+                   true},
+        ReadScript{"AFailureAfterAWholeWordKeepsIt",
+                   "title\n",
+                   {word("title"), character("\n"), character(end_of_input), word(end_of_input)},
+                   true}),
     [](const testing::TestParamInfo<ReadScript>& info) { return std::string(info.param.name); });
 
 // A non-blocking input with nothing in it yet is waited on, not taken for

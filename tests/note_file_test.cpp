@@ -38,9 +38,7 @@ class NoteFile : public testing::Test {
   }
   void TearDown() override { fs::remove_all(card); }
 
-  std::string path_of(const std::string& title) const {
-    return posix_note_path(card.string(), title).text;
-  }
+  NotePath path_of(const std::string& title) const { return posix_note_path(card.string(), title); }
   void put_old_note(const std::string& bytes) const {
     std::ofstream(notes / "Courses.txt", std::ios::binary) << bytes;
   }

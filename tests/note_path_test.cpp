@@ -70,6 +70,7 @@ struct PathCase {
   std::string title;
   std::string path;
   bool usable;
+  unsigned code_page = 1252;  // the one the title was typed in, on Windows
 };
 
 TEST(WindowsNotePath, ComposesTheTemplateAndTakesOneLetterOnly) {
@@ -83,16 +84,29 @@ TEST(WindowsNotePath, ComposesTheTemplateAndTakesOneLetterOnly) {
       {"\xc9", "Courses", "\xc9:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
       {"E", "..\\x", "E:\\PSP\\GAME\\Velloran\\notes\\..\\x.txt", false},
       {"E", "NUL", "E:\\PSP\\GAME\\Velloran\\notes\\NUL.txt", false},
+      // The title is decoded alone, and the rules hold for what it decodes to.
+      {"E", "COM\xfb", "E:\\PSP\\GAME\\Velloran\\notes\\COM\xfb.txt", false, 850},  // COM¹
+      {"E", "COM\xb9", "E:\\PSP\\GAME\\Velloran\\notes\\COM\xb9.txt", true, 850},   // a box corner
+      {"E", "ab\x82", "E:\\PSP\\GAME\\Velloran\\notes\\ab\x82.txt", false, 932},  // lone lead byte
+      {"E", "\x83\x5c", "E:\\PSP\\GAME\\Velloran\\notes\\\x83\x5c.txt", true, 932},  // one letter
+      {"E", "caf\xe9", "E:\\PSP\\GAME\\Velloran\\notes\\caf\xe9.txt", false, 65001},
+      {"E", std::string(251, 'a'),
+       "E:\\PSP\\GAME\\Velloran\\notes\\" + std::string(251, 'a') + ".txt", true},
+      {"E", std::string(252, 'a'),
+       "E:\\PSP\\GAME\\Velloran\\notes\\" + std::string(252, 'a') + ".txt", false},
   };
   for (const auto& c : cases) {
-    const NotePath path = windows_note_path(c.drive, c.title);
+    const NotePath path = windows_note_path(c.drive, c.title, c.code_page);
     EXPECT_EQ(path.text, c.path);
     EXPECT_EQ(path.usable, c.usable) << path.text;
   }
+  EXPECT_EQ(windows_note_path("E", "caf\xc3\xa9", 65001).windows_name, u"caf\u00e9.txt");
 }
 
 TEST(PosixNotePath, TakesAMountPointOrAWslDriveLetter) {
   const std::string long_mount = "/" + std::string(4000, 'm');
+  // A whole path of 4095 bytes, the most there is room for.
+  const std::string at_bound = "/" + std::string(4095 - 31, 'm');
   const PathCase cases[] = {
       {"E", "Courses", "/mnt/e/PSP/GAME/Velloran/notes/Courses.txt", true},
       {"e", "Courses", "/mnt/e/PSP/GAME/Velloran/notes/Courses.txt", true},
@@ -108,8 +122,9 @@ TEST(PosixNotePath, TakesAMountPointOrAWslDriveLetter) {
       {long_mount, std::string(100, 'a'),
        long_mount + "/PSP/GAME/Velloran/notes/" + std::string(100, 'a') + ".txt",
        false},  // past PATH_MAX
-      {std::string(4097, 'm'), "a", std::string(4097, 'm') + "/PSP/GAME/Velloran/notes/a.txt",
-       false},
+      {at_bound, "a", at_bound + "/PSP/GAME/Velloran/notes/a.txt", true},
+      {at_bound + "m", "a", at_bound + "m/PSP/GAME/Velloran/notes/a.txt", false},
+      {"/m" + std::string(4094, '/'), "a", "/m/PSP/GAME/Velloran/notes/a.txt", false},
   };
   for (const auto& c : cases) {
     const NotePath path = posix_note_path(c.drive, c.title);

@@ -24,9 +24,11 @@ namespace {
 const std::string RED_ON_BLACK = "\x1b[91;40m";
 const std::string CLEAR = "\x1b[H\x1b[2J";
 const std::string RESET = "\x1b[0m";
-// What the shell of run_on_terminal shows when the program stops, before it
-// continues it as fg would.
+// What the shell of run_on_terminal shows when the program stops, and as it
+// continues it as bg or fg would.
 const std::string STOPPED = "<stopped>";
+const std::string BG = "<bg>";
+const std::string FG = "<fg>";
 
 // The French welcome screen, and the rest of a run that types
 // "Courses\nn\nPain\nn\n" at the title prompt.
@@ -35,10 +37,13 @@ const std::string WELCOME =
     "\t***->->Createur de notes pour Velloran par Dorvik [FR]<-<-***\n\n";
 const std::string TITLE_SCREEN = CLEAR + "Titre de la note:\n";
 const std::string DECLINED_NOTE = "Courses\nn\nPain\nn\n";
-const std::string AFTER_DECLINED_NOTE =
-    CLEAR + "Voulez-vous inserer un commentaire?\n(o/n) " + CLEAR + "Entrez la note:\n" + CLEAR +
-    "Voulez-vous sauver cette "
-    "note?\n\n\n\nTitre:\nCourses\n\nCommentaire:\n\n\nNote:\nPain\n\n(o/n) ";
+std::string after_declined_note(const std::string& clear) {
+  return clear + "Voulez-vous inserer un commentaire?\n(o/n) " + clear + "Entrez la note:\n" +
+         clear +
+         "Voulez-vous sauver cette "
+         "note?\n\n\n\nTitre:\nCourses\n\nCommentaire:\n\n\nNote:\nPain\n\n(o/n) ";
+}
+const std::string AFTER_DECLINED_NOTE = after_declined_note(CLEAR);
 
 // Keys typed once some text has appeared ("" for at once).
 struct Typing {
@@ -52,24 +57,59 @@ struct PtyRun {
   int wait_status = 0;
 };
 
+// How the job is started and what its shell does.
+struct Job {
+  bool interrupt_ignored = false;        // started with Ctrl-C ignored
+  bool in_background = false;            // started with &
+  std::string continue_as;               // at each stop, 'b' continues it as bg would; else as fg
+  std::vector<std::string> environment;  // NAME=value, set for the program
+};
+
+Job continued_as(std::string how) {
+  Job job;
+  job.continue_as = std::move(how);
+  return job;
+}
+Job started_in_background() {
+  Job job;
+  job.in_background = true;
+  return job;
+}
+Job with_environment(std::string variable) {
+  Job job;
+  job.environment = {std::move(variable)};
+  return job;
+}
+
+// Says what the shell does, as a shell's own lines would.
+void shell_says(const std::string& text) {
+  (void)!write(STDOUT_FILENO, text.data(), text.size());
+}
+
 // In the child that owns the new terminal: runs the program as a shell runs
-// a job, in a process group of its own in the terminal's foreground, so that
-// Ctrl-Z stops it (the stop is discarded in an orphaned group). Continues it
-// when it stops, as fg would, and ends as the program did.
-[[noreturn]] void run_as_job(const char* program, bool interrupt_ignored) {
+// a job, in a process group of its own, so that Ctrl-Z stops it (the stop is
+// discarded in an orphaned group). Continues it when it stops, and ends as
+// the program did.
+[[noreturn]] void run_as_job(const char* program, const Job& options) {
+  signal(SIGTTOU, SIG_IGN);  // tcsetpgrp from a background group, as shells do
   const pid_t job = fork();
   if (job == 0) {
     setpgid(0, 0);
-    signal(SIGTTOU, SIG_IGN);  // tcsetpgrp from a background group
-    tcsetpgrp(STDIN_FILENO, getpid());
+    if (!options.in_background) tcsetpgrp(STDIN_FILENO, getpid());
     signal(SIGTTOU, SIG_DFL);
-    if (interrupt_ignored) signal(SIGINT, SIG_IGN);
+    if (options.interrupt_ignored) signal(SIGINT, SIG_IGN);
+    for (const auto& variable : options.environment) putenv(const_cast<char*>(variable.c_str()));
     execl(program, program, static_cast<char*>(nullptr));
     _exit(127);
   }
+  setpgid(job, job);
   int status = 0;
-  while (waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status)) {
-    (void)!write(STDOUT_FILENO, STOPPED.data(), STOPPED.size());
+  for (std::size_t stops = 0; waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status);
+       ++stops) {
+    shell_says(STOPPED);
+    const bool background = stops < options.continue_as.size() && options.continue_as[stops] == 'b';
+    tcsetpgrp(STDIN_FILENO, background ? getpgrp() : job);
+    shell_says(background ? BG : FG);
     kill(-job, SIGCONT);
   }
   if (WIFSIGNALED(status)) {
@@ -82,13 +122,12 @@ struct PtyRun {
 // Runs program on a new pseudo-terminal, with echo off so that only the
 // program's own output comes back, typing each step's keys once its text
 // has appeared.
-PtyRun run_on_terminal(const char* program, std::vector<Typing> typing,
-                       bool interrupt_ignored = false) {
+PtyRun run_on_terminal(const char* program, std::vector<Typing> typing, const Job& job = {}) {
   PtyRun run;
   int master = -1;
   const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
   if (child < 0) return run;
-  if (child == 0) run_as_job(program, interrupt_ignored);
+  if (child == 0) run_as_job(program, job);
   run.started = true;
   termios settings{};
   tcgetattr(master, &settings);
@@ -152,6 +191,18 @@ TEST(Terminal, ColoursFirstClearsBetweenScreensAndResetsAtTheEnd) {
   EXPECT_EQ(run.output, to_crlf(expected));
 }
 
+TEST(Terminal, AFailedSaveShowsItsErrorBelowTheCreationLine) {
+  Scratch card;  // no folders on it
+  const PtyRun run = run_french("Courses\nn\nPain\no\n" + card.path.string() + "\n");
+  if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
+  EXPECT_TRUE(exited_with(run.wait_status, 1)) << "wait status " << run.wait_status;
+  const std::string end =
+      to_crlf(CLEAR + "Creation de la note...\nLa note n'a pas pu etre sauvee: " +
+              (card.path / notes_below_root / "Courses.txt").string() + "\n" + RESET);
+  ASSERT_GE(run.output.size(), end.size());
+  EXPECT_EQ(run.output.substr(run.output.size() - end.size()), end);
+}
+
 TEST(Terminal, DecliningTheCommentSkipsItsScreenButNotTheClear) {
   const PtyRun run = run_french("Courses\nn\nPain\nn\n");
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
@@ -171,18 +222,63 @@ TEST(Terminal, CtrlCStillResetsTheAttributes) {
   EXPECT_EQ(run.output.substr(run.output.size() - RESET.size()), RESET);
 }
 
-TEST(Terminal, CtrlZPutsTheShellsColoursBackAndFgTakesTheProgramsAgain) {
-  const PtyRun run = run_on_terminal(
-      NOTECREATOR_FR, {{"Titre de la note:", "\x1a"}, {STOPPED + RED_ON_BLACK, DECLINED_NOTE}});
-  if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
-  EXPECT_TRUE(exited_with(run.wait_status, 0)) << "wait status " << run.wait_status;
-  EXPECT_EQ(run.output, to_crlf(RED_ON_BLACK + WELCOME + TITLE_SCREEN + RESET + STOPPED +
-                                RED_ON_BLACK + AFTER_DECLINED_NOTE + RESET));
+// The colours are the terminal's foreground job's alone: never written into
+// the shell's screen, and never left there while the program is stopped.
+struct JobRun {
+  const char* name;
+  Job job;
+  std::vector<Typing> typing;
+  std::string expected;
+};
+
+void PrintTo(const JobRun& run, std::ostream* os) {
+  *os << run.name;
 }
 
+class JobControl : public testing::TestWithParam<JobRun> {};
+
+TEST_P(JobControl, LeavesTheShellItsOwnColours) {
+  const JobRun& c = GetParam();
+  const PtyRun run = run_on_terminal(NOTECREATOR_FR, c.typing, c.job);
+  if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
+  EXPECT_TRUE(exited_with(run.wait_status, 0)) << "wait status " << run.wait_status;
+  EXPECT_EQ(run.output, to_crlf(c.expected));
+}
+
+const std::string STOP_THEN_FG = RESET + STOPPED + FG + RED_ON_BLACK;
+
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, JobControl,
+    testing::Values(
+        JobRun{"CtrlZThenFg",
+               {},
+               {{"Titre de la note:", "\x1a"}, {FG + RED_ON_BLACK, DECLINED_NOTE}},
+               RED_ON_BLACK + WELCOME + TITLE_SCREEN + STOP_THEN_FG + AFTER_DECLINED_NOTE + RESET},
+        // In the background its read stops it again, with nothing written.
+        JobRun{"CtrlZThenBgThenFg",
+               continued_as("b"),
+               {{"Titre de la note:", "\x1a"}, {FG + RED_ON_BLACK, DECLINED_NOTE}},
+               RED_ON_BLACK + WELCOME + TITLE_SCREEN + RESET + STOPPED + BG + STOPPED + FG +
+                   RED_ON_BLACK + AFTER_DECLINED_NOTE + RESET},
+        // Started with &: no colours until it is brought to the foreground.
+        JobRun{"StartedInTheBackgroundThenFg",
+               started_in_background(),
+               {{FG + RED_ON_BLACK, DECLINED_NOTE}},
+               WELCOME + TITLE_SCREEN + STOPPED + FG + RED_ON_BLACK + AFTER_DECLINED_NOTE + RESET},
+        // NO_COLOR leaves the colours alone, TERM=dumb the screen too.
+        JobRun{"NoColour",
+               with_environment("NO_COLOR=1"),
+               {{"Titre de la note:", DECLINED_NOTE}},
+               WELCOME + TITLE_SCREEN + AFTER_DECLINED_NOTE},
+        JobRun{"DumbTerminal",
+               with_environment("TERM=dumb"),
+               {{"Titre de la note:", DECLINED_NOTE}},
+               WELCOME + "Titre de la note:\n" + after_declined_note("")}),
+    [](const testing::TestParamInfo<JobRun>& info) { return std::string(info.param.name); });
+
 TEST(Terminal, CtrlCIgnoredByWhoeverStartedTheProgramStaysIgnored) {
-  const PtyRun run =
-      run_on_terminal(NOTECREATOR_FR, {{"Titre de la note:", "\x03" + DECLINED_NOTE}}, true);
+  const PtyRun run = run_on_terminal(
+      NOTECREATOR_FR, {{"Titre de la note:", "\x03" + DECLINED_NOTE}}, Job{true, false, "", {}});
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
   EXPECT_TRUE(exited_with(run.wait_status, 0)) << "wait status " << run.wait_status;
   EXPECT_EQ(run.output,

@@ -1,5 +1,7 @@
 #include "console/console.h"
 
+#include <cstdlib>
+
 namespace {
 
 // ==== Input ====
@@ -10,6 +12,8 @@ int raw_get(Console& console) {
     console.peeked = no_char;
     return c;
   }
+  // After a failure nothing more is read: the input is not to be trusted.
+  if (console.input_failed) return EOF;
   int c = std::getc(console.in);
   while (c == EOF && std::ferror(console.in) != 0) {
     if (!wait_for_input(console.in)) {
@@ -42,8 +46,8 @@ int next_char(Console& console) {
 // ==== Output ====
 
 void write_text(std::FILE* stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
-  std::fflush(stream);
+  // Nothing to do about a failed write: the exit status tells what happened.
+  (void)write_fully(stream, text);
 }
 
 std::string fill_format(std::string_view format, std::string_view field) {
@@ -75,6 +79,7 @@ std::optional<std::string> read_word(Console& console, std::size_t max_length) {
     word.push_back(static_cast<char>(c));
     c = next_char(console);
   } while (c != EOF && !is_word_space(c));
+  if (console.input_failed) return std::nullopt;  // cut short by the failure: not an answer
   if (c != EOF) {
     console.unread = c;
     console.unread_ends_word = true;
@@ -96,11 +101,18 @@ bool skip_word_terminator(Console& console) {
   return true;
 }
 
+bool colours_refused() {
+  const char* no_color = std::getenv("NO_COLOR");
+  return no_color != nullptr && *no_color != '\0';
+}
+
 void print(Console& console, std::string_view text) {
+  resume_colours(console);
   write_text(console.out, text);
 }
 
 void print(Console& console, std::string_view format, std::string_view field) {
+  resume_colours(console);
   write_text(console.out, fill_format(format, field));
 }
 

@@ -14,11 +14,13 @@ struct Console {
   std::FILE* in = stdin;
   std::FILE* out = stdout;
   std::FILE* err = stderr;
-  bool styled = false;            // out takes clear and colour (a terminal or console window)
+  bool styled = false;            // out takes clears (a terminal or console window)
+  bool coloured = false;          // and colours: styled, and NO_COLOR not set
   int unread = no_char;           // a character given back to the stream
   bool unread_ends_word = false;  // it is the whitespace that ended the last word
   int peeked = no_char;           // the character read after a lone carriage return
-  bool input_failed = false;      // a read failed, which is not the end of input
+  bool input_failed = false;      // a read failed, which is not the end of input; later reads
+                                  // all give the end of input
 };
 
 // The program's console over the standard streams, set up for this host.
@@ -35,8 +37,8 @@ void print_error(Console& console, std::string_view format, std::string_view fie
 // Skips whitespace (line feeds included), then takes up to max_length
 // non-whitespace characters. The whitespace that ends the word stays in the
 // stream; a word cut at max_length leaves the rest instead, to be read as a
-// second word would be. Nothing when the input ends (or fails, which sets
-// input_failed) before a word begins.
+// second word would be. Nothing when the input ends before a word begins, or
+// fails (which sets input_failed) before the word is whole.
 std::optional<std::string> read_word(Console& console, std::size_t max_length);
 // The next character, whitespace included; nothing at the end of input.
 std::optional<char> read_char(Console& console);
@@ -46,10 +48,20 @@ bool skip_word_terminator(Console& console);
 
 bool is_word_space(int c);
 
+// NO_COLOR set and not empty: the user wants no colours from any program.
+bool colours_refused();
+
 // Host-specific: clear the window, set light red on black, wait.
 void clear_screen(Console& console);
 void set_console_colours(Console& console);
 void pause_ms(unsigned milliseconds);
+
+// Host-specific: writes all of text, waiting while a non-blocking stream is
+// full. False on a real failure.
+bool write_fully(std::FILE* stream, std::string_view text);
+// Host-specific: sets the colours again before output when a stop took them
+// away and the program was continued in the background.
+void resume_colours(Console& console);
 
 // Host-specific: after a read of in failed, waits until it may be read again
 // (a non-blocking input with nothing in it yet). False when the failure is real.

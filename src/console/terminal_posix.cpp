@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "console/console.h"
@@ -21,10 +22,22 @@ constexpr std::string_view reset_attributes = "\x1b[0m";
 
 // The signals whose default action ends the program.
 constexpr std::array<int, 4> exit_signals = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
+// The signals whose default action stops it: Ctrl-Z, and a read or a write of
+// the terminal from the background.
+constexpr std::array<int, 3> stop_signals = {SIGTSTP, SIGTTIN, SIGTTOU};
 
-// Set once colours are on; read from the exit and signal handlers.
-volatile std::sig_atomic_t colours_set = 0;
+// Read and written from the signal handlers too.
+volatile std::sig_atomic_t colours_wanted = 0;  // the run has its colours on
+volatile std::sig_atomic_t colours_shown = 0;   // the terminal shows them now
 int styled_fd = -1;
+
+template <std::size_t N>
+sigset_t signal_set(const std::array<int, N>& signals) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal_number : signals) sigaddset(&set, signal_number);
+  return set;
+}
 
 // ==== Signal handlers ====
 // Only async-signal-safe calls from here to the end of the section.
@@ -35,17 +48,43 @@ void write_escape(std::string_view escape) {
   (void)ignored;
 }
 
-void put_back_attributes() {
-  if (colours_set == 0) return;
-  colours_set = 0;
-  write_escape(reset_attributes);
+// The colours go on only in the terminal's foreground job: never into the
+// shell's screen after bg. A terminal that is not ours to control has no
+// jobs to respect.
+void show_colours() {
+  if (colours_wanted == 0 || colours_shown != 0) return;
+  const pid_t foreground = tcgetpgrp(styled_fd);
+  if (foreground >= 0 && foreground != getpgrp()) return;
+  write_escape(bright_red_on_black);
+  colours_shown = 1;
 }
 
-// SA_RESTART, or a stop and fg would fail the blocked read with EINTR.
+// Written before the flag is cleared, and with the stop signals held, so
+// that no stop finds the terminal red and the flag saying otherwise.
+void hide_colours() {
+  if (colours_shown == 0) return;
+  write_escape(reset_attributes);
+  colours_shown = 0;
+}
+
+void hold_stops(sigset_t* before) {
+  const sigset_t stops = signal_set(stop_signals);
+  sigprocmask(SIG_BLOCK, &stops, before);
+}
+
+// On every way out. The stops stay held: the program is ending.
+void put_back_attributes() {
+  hold_stops(nullptr);
+  colours_wanted = 0;
+  hide_colours();
+}
+
+// SA_RESTART, or a stop and fg would fail the blocked read with EINTR. The
+// stops wait while a handler runs.
 void set_handler(int signal_number, void (*handler)(int)) {
   struct sigaction action = {};
   action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
+  action.sa_mask = signal_set(stop_signals);
   action.sa_flags = SA_RESTART;
   sigaction(signal_number, &action, nullptr);
 }
@@ -64,21 +103,18 @@ void on_exit_signal(int signal_number) {
   raise(signal_number);  // delivered as the handler returns
 }
 
-// Ctrl-Z: the shell gets its own colours back while the program is stopped,
-// and the program takes its colours again when it is continued.
+// Ctrl-Z, or the terminal touched from the background: the shell gets its
+// own colours back while the program is stopped, and the program takes its
+// colours again when it is continued in the foreground.
 void on_stop_signal(int signal_number) {
   const int saved_errno = errno;
-  const bool had_colours = colours_set != 0;
-  put_back_attributes();
+  hide_colours();
   set_handler(signal_number, SIG_DFL);
   set_signal_blocked(signal_number, false);
   raise(signal_number);  // stops here until continued
   set_signal_blocked(signal_number, true);
   set_handler(signal_number, on_stop_signal);
-  if (had_colours) {
-    colours_set = 1;
-    write_escape(bright_red_on_black);
-  }
+  show_colours();
   errno = saved_errno;
 }
 
@@ -98,7 +134,13 @@ void restore_terminal_on_every_exit() {
   installed = true;
   std::atexit(put_back_attributes);
   for (const int signal_number : exit_signals) handle_unless_ignored(signal_number, on_exit_signal);
-  handle_unless_ignored(SIGTSTP, on_stop_signal);
+  for (const int signal_number : stop_signals) handle_unless_ignored(signal_number, on_stop_signal);
+}
+
+// Where a dumb terminal is declared, no escape is understood.
+bool terminal_is_dumb() {
+  const char* term = std::getenv("TERM");
+  return term != nullptr && std::strcmp(term, "dumb") == 0;
 }
 
 sigset_t held_signals_before;
@@ -110,7 +152,8 @@ Console open_standard_console() {
   // still say whether the note was saved.
   std::signal(SIGPIPE, SIG_IGN);
   Console console;
-  console.styled = isatty(fileno(stdout)) != 0;
+  console.styled = isatty(fileno(stdout)) != 0 && !terminal_is_dumb();
+  console.coloured = console.styled && !colours_refused();
   return console;
 }
 
@@ -119,15 +162,41 @@ void clear_screen(Console& console) {
 }
 
 void set_console_colours(Console& console) {
-  if (!console.styled) return;
+  if (!console.coloured) return;
   styled_fd = fileno(console.out);
   restore_terminal_on_every_exit();
-  colours_set = 1;
-  print(console, bright_red_on_black);
+  colours_wanted = 1;
+  resume_colours(console);
+}
+
+void resume_colours(Console& console) {
+  if (!console.coloured || colours_wanted == 0 || colours_shown != 0) return;
+  sigset_t before;
+  hold_stops(&before);
+  show_colours();
+  sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 void pause_ms(unsigned milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+bool write_fully(std::FILE* stream, std::string_view text) {
+  const int fd = fileno(stream);
+  while (!text.empty()) {
+    const ssize_t put = write(fd, text.data(), text.size());
+    if (put >= 0) {
+      text.remove_prefix(static_cast<std::size_t>(put));
+      continue;
+    }
+    if (errno == EINTR) continue;
+    // A non-blocking output (it shares stdin's, which may be one) that is
+    // full for now, after Ctrl-S say: wait until it takes more.
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+    pollfd writable = {fd, POLLOUT, 0};
+    if (poll(&writable, 1, -1) < 0 && errno != EINTR) return false;
+  }
+  return true;
 }
 
 bool wait_for_input(std::FILE* in) {
@@ -140,9 +209,7 @@ bool wait_for_input(std::FILE* in) {
 }
 
 void hold_interrupts() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (const int signal_number : exit_signals) sigaddset(&set, signal_number);
+  const sigset_t set = signal_set(exit_signals);
   sigprocmask(SIG_BLOCK, &set, &held_signals_before);
 }
 

@@ -1,8 +1,11 @@
 // Clearing, colouring and pausing in the Windows console, through the
 // command processor, as the program has always done there.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 #include "console/console.h"
@@ -27,6 +30,11 @@ Console open_standard_console() {
   // run for a console window alone.
   DWORD mode = 0;
   console.styled = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+  console.coloured = console.styled && !colours_refused();
+  // Redirected input is taken byte for byte: text mode would end it at a
+  // 0x1A byte. The reader folds CR LF itself. A console keeps its own ways.
+  if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) == 0)
+    _setmode(_fileno(stdin), _O_BINARY);
   return console;
 }
 
@@ -37,7 +45,17 @@ void clear_screen(Console& console) {
 
 // The colours stay after the program ends: "color" changes the whole window.
 void set_console_colours(Console& console) {
-  if (console.styled) std::system("color 0c");  // NOLINT(cert-env33-c)
+  if (console.coloured) std::system("color 0c");  // NOLINT(cert-env33-c)
+}
+
+// "color" sets the window for good: nothing to take back.
+void resume_colours(Console& /*console*/) {}
+
+// Console and redirected writes block on Windows. Text mode writes each line
+// feed as CR LF, as the console expects.
+bool write_fully(std::FILE* stream, std::string_view text) {
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size() &&
+         std::fflush(stream) == 0;
 }
 
 void pause_ms(unsigned milliseconds) {

@@ -50,11 +50,13 @@ int create_temporary(int folder, std::string& name) {
   return -1;
 }
 
-// fsync stops at the drive's cache on macOS; F_FULLFSYNC goes to the medium,
-// where the file system takes it.
+// fsync stops at the drive's cache on macOS; F_FULLFSYNC goes to the medium.
+// Only a file system that does not take the call falls back to fsync: after
+// an I/O error fsync may well succeed, and the note still not be there.
 bool sync_to_medium(int fd) {
 #ifdef F_FULLFSYNC
   if (fcntl(fd, F_FULLFSYNC) == 0) return true;
+  if (errno != ENOTSUP && errno != ENOTTY && errno != EINVAL) return false;
 #endif
   return fsync(fd) == 0;
 }
@@ -67,25 +69,20 @@ bool sync_folder(int folder) {
 
 }  // namespace
 
-bool write_note_file(const std::string& path, const NoteDraft& draft) {
-  const auto slash = path.rfind('/');
-  const std::string folder_path = slash == 0 ? "/" : path.substr(0, slash);
-  const std::string name = path.substr(slash + 1);
-
-  const UniqueFd folder(open(folder_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+bool write_note_file(const NotePath& path, const NoteDraft& draft) {
+  const std::string name = path.text.substr(path.folder.size());
+  const UniqueFd folder(open(path.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.fd < 0) return false;
+  // Held until the last sync: a Ctrl-C before it would leave the temporary
+  // file behind, or a renamed entry not yet on the card.
+  const InterruptsHeld held;
   std::string temporary;
-  UniqueFd file(-1);
-  {
-    // A Ctrl-C from here to the rename would leave the temporary file behind.
-    const InterruptsHeld held;
-    file.fd = create_temporary(folder.fd, temporary);
-    if (file.fd < 0) return false;
-    if (!write_all(file.fd, note_contents(draft)) || !sync_to_medium(file.fd) ||
-        renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0) {
-      unlinkat(folder.fd, temporary.c_str(), 0);
-      return false;
-    }
+  UniqueFd file(create_temporary(folder.fd, temporary));
+  if (file.fd < 0) return false;
+  if (!write_all(file.fd, note_contents(draft)) || !sync_to_medium(file.fd) ||
+      renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0) {
+    unlinkat(folder.fd, temporary.c_str(), 0);
+    return false;
   }
   // FAT keeps a file's metadata in its folder entry, and Linux's driver writes
   // the renamed entry only with the file: sync the file under its new name,

@@ -1,17 +1,20 @@
 // Writing a note on Windows: a temporary file in the notes folder, flushed,
-// then moved over the note, so that the card holds the old note or the whole
-// new one, never a mixture.
+// then renamed over the note through the handle that wrote it and flushed
+// again, so that the card holds the old note or the whole new one, never a
+// mixture.
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "notefile/notefile.h"
 
 namespace {
 
 constexpr std::size_t max_write_chunk = std::size_t{1} << 20;  // well inside a DWORD
-// Lets a title of up to 255 bytes through, past the old 260-character limit.
+// Lets a title of up to 255 characters through, past the old 260-character limit.
 constexpr std::wstring_view long_path_prefix = L"\\\\?\\";
 
 // Closes its handle when it goes out of scope.
@@ -30,46 +33,12 @@ struct UniqueHandle {
   }
 };
 
-// Titles typed at a console arrive in its input code page. Redirected ones
-// are read in the ANSI code page, as the C runtime's fopen reads names, so
-// that 8-bit titles name the same file they always have.
-UINT title_code_page() {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 ? GetConsoleCP() : CP_ACP;
-}
-
-std::wstring widen(const std::string& path) {
-  if (path.empty()) return L"";
-  const UINT code_page = title_code_page();
-  const int length = static_cast<int>(path.size());
-  const int size = MultiByteToWideChar(code_page, 0, path.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(code_page, 0, path.data(), length, wide.data(), size);
-  return std::wstring(long_path_prefix) + wide;
-}
-
-std::string utf8(std::wstring_view wide) {
-  const int length = static_cast<int>(wide.size());
-  const int size =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
-  return bytes;
-}
-
-// The title's bytes were checked as Windows-1252 and UTF-8; a console's code
-// page may spell the superscript digits of COM1 or LPT3 otherwise, so the
-// decoded name is checked once more.
-bool names_a_device(std::wstring_view path) {
-  const std::wstring_view name = path.substr(path.rfind(L'\\') + 1);
-  return is_windows_device_name(utf8(name.substr(0, name.find(L'.'))));
-}
-
-// Flushes the note under its final name: the move changed its folder entry.
-bool flush_placed_note(const std::wstring& path) {
-  const UniqueHandle note(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return note.handle != INVALID_HANDLE_VALUE && FlushFileBuffers(note.handle) != 0;
+// The folder is ASCII: a checked drive letter and fixed names.
+std::wstring long_path(std::string_view folder, std::u16string_view name = {}) {
+  std::wstring path(long_path_prefix);
+  for (const char c : folder) path.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+  path.append(name.begin(), name.end());
+  return path;
 }
 
 bool write_all(HANDLE file, const std::string& bytes) {
@@ -83,37 +52,75 @@ bool write_all(HANDLE file, const std::string& bytes) {
   return true;
 }
 
+// Opened for deleting too, so that it can be renamed through its handle.
 HANDLE create_temporary(const std::string& folder, std::wstring& name) {
   for (int attempt = 0; attempt < temporary_name_attempts; ++attempt) {
-    name = widen(folder + temporary_name(GetCurrentProcessId(), attempt));
-    const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const std::string temporary = temporary_name(GetCurrentProcessId(), attempt);
+    name = long_path(folder + temporary);
+    const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
   }
   return INVALID_HANDLE_VALUE;
 }
 
+// Renames the open file over target, replacing a note there.
+bool rename_by_handle(HANDLE file, const std::wstring& target) {
+  const std::size_t name_bytes = target.size() * sizeof(wchar_t);
+  // The record ends in the name; its one declared character holds the NUL.
+  std::vector<unsigned char> record(sizeof(FILE_RENAME_INFO) + name_bytes);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(record.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(name_bytes);
+  std::memcpy(info->FileName, target.c_str(), name_bytes + sizeof(wchar_t));
+  return SetFileInformationByHandle(file, FileRenameInfo, info,
+                                    static_cast<DWORD>(record.size())) != 0;
+}
+
+// What a file system that cannot rename by handle answers.
+bool rename_by_handle_unsupported(DWORD error) {
+  return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+         error == ERROR_INVALID_FUNCTION;
+}
+
+// Where the rename by handle is refused: move by name, then flush the note
+// under its new name, sharing it with whoever holds it open.
+bool move_and_flush(const std::wstring& temporary, const std::wstring& note) {
+  if (MoveFileExW(temporary.c_str(), note.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    DeleteFileW(temporary.c_str());
+    return false;
+  }
+  const UniqueHandle placed(CreateFileW(note.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return placed.handle != INVALID_HANDLE_VALUE && FlushFileBuffers(placed.handle) != 0;
+}
+
 }  // namespace
 
-bool write_note_file(const std::string& path, const NoteDraft& draft) {
-  const std::wstring note = widen(path);
-  if (names_a_device(note)) return false;
-  const std::string folder = path.substr(0, path.rfind('\\') + 1);
-  {
-    // A Ctrl-C from here to the move would leave the temporary file behind.
-    const InterruptsHeld held;
-    std::wstring temporary;
-    UniqueHandle file(create_temporary(folder, temporary));
-    if (file.handle == INVALID_HANDLE_VALUE) return false;
-    const bool written =
-        write_all(file.handle, note_contents(draft)) && FlushFileBuffers(file.handle) != 0;
-    const bool closed = file.close_now();
-    if (!written || !closed ||
-        MoveFileExW(temporary.c_str(), note.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
-      DeleteFileW(temporary.c_str());
-      return false;
-    }
+bool write_note_file(const NotePath& path, const NoteDraft& draft) {
+  const std::wstring note = long_path(path.folder, path.windows_name);
+  // Held until the note's last flush: a Ctrl-C before it would leave the
+  // temporary file behind, or a renamed entry not yet on the card.
+  const InterruptsHeld held;
+  std::wstring temporary;
+  UniqueHandle file(create_temporary(path.folder, temporary));
+  if (file.handle == INVALID_HANDLE_VALUE) return false;
+  if (!write_all(file.handle, note_contents(draft)) || FlushFileBuffers(file.handle) == 0) {
+    file.close_now();
+    DeleteFileW(temporary.c_str());
+    return false;
   }
-  return flush_placed_note(note);
+  // The entry changed with the rename: flush the same handle again.
+  if (rename_by_handle(file.handle, note))
+    return FlushFileBuffers(file.handle) != 0 && file.close_now();
+  const DWORD error = GetLastError();
+  const bool closed = file.close_now();
+  if (!rename_by_handle_unsupported(error) || !closed) {
+    DeleteFileW(temporary.c_str());
+    return false;
+  }
+  return move_and_flush(temporary, note);
 }

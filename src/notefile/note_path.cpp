@@ -7,12 +7,18 @@
 
 namespace {
 
-constexpr std::string_view note_extension = ".txt";
-constexpr std::string_view windows_notes_folder = ":\\PSP\\GAME\\Velloran\\notes\\";
+// Separators, and what the card's FAT file system refuses in a name.
+constexpr std::string_view refused_title_characters = "/\\:*?\"<>|";
+constexpr char32_t first_printable = 0x20;  // below it: control characters
+constexpr char32_t delete_character = 0x7f;
+
+bool is_ascii_letter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 constexpr std::string_view posix_notes_folder = "/PSP/GAME/Velloran/notes/";
 // Where WSL mounts the Windows drives: a letter alone means /mnt/<letter>.
 constexpr std::string_view posix_drive_letter_root = "/mnt/";
-constexpr std::size_t posix_max_path_length = 4095;  // PATH_MAX less its NUL
 
 // Names that open a device instead of a file on Windows, whatever follows the dot.
 constexpr std::array<std::string_view, 6> windows_device_names = {"CON", "PRN",    "AUX",
@@ -22,14 +28,6 @@ constexpr std::array<std::string_view, 2> windows_numbered_device_names = {"COM"
 // and as UTF-8.
 constexpr std::array<std::string_view, 6> superscript_device_numbers = {
     "\xb9", "\xb2", "\xb3", "\xc2\xb9", "\xc2\xb2", "\xc2\xb3"};
-// Separators, and what the card's FAT file system refuses in a name.
-constexpr std::string_view refused_title_characters = "/\\:*?\"<>|";
-constexpr unsigned char first_printable = 0x20;  // below it: control bytes
-constexpr unsigned char delete_byte = 0x7f;
-
-bool is_ascii_letter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
 
 bool equals_ignoring_case(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -56,20 +54,15 @@ bool is_windows_device_name(std::string_view stem) {
 
 bool is_safe_title(std::string_view title) {
   if (title.empty() || title.size() + note_extension.size() > max_file_name_length) return false;
-  for (const char ch : title) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < first_printable || c == delete_byte ||
-        refused_title_characters.find(ch) != std::string_view::npos)
-      return false;
-  }
+  const auto allowed = [](char c) { return is_allowed_in_title(static_cast<unsigned char>(c)); };
+  if (!std::ranges::all_of(title, allowed)) return false;
   return !is_windows_device_name(title.substr(0, title.find('.')));
 }
 
-NotePath windows_note_path(std::string_view drive, std::string_view title) {
-  NotePath path;
-  path.text.append(drive).append(windows_notes_folder).append(title).append(note_extension);
-  path.usable = drive.size() == 1 && is_ascii_letter(drive[0]) && is_safe_title(title);
-  return path;
+bool is_allowed_in_title(char32_t c) {
+  return c >= first_printable && c != delete_character &&
+         (c > delete_character ||
+          refused_title_characters.find(static_cast<char>(c)) == std::string_view::npos);
 }
 
 NotePath posix_note_path(std::string_view drive, std::string_view title) {
@@ -82,16 +75,18 @@ NotePath posix_note_path(std::string_view drive, std::string_view title) {
     const auto last = drive.find_last_not_of('/');
     path.text.append(last == std::string_view::npos ? "" : drive.substr(0, last + 1));
   }
-  path.text.append(posix_notes_folder).append(title).append(note_extension);
-  path.usable = !drive.empty() && drive.size() <= max_posix_drive_length &&
+  path.text.append(posix_notes_folder);
+  path.folder = path.text;
+  path.text.append(title).append(note_extension);
+  path.usable = !drive.empty() && drive.size() <= max_posix_path_length &&
                 drive.find('\0') == std::string_view::npos &&
-                path.text.size() <= posix_max_path_length && is_safe_title(title);
+                path.text.size() <= max_posix_path_length && is_safe_title(title);
   return path;
 }
 
 NotePath build_note_path(std::string_view drive, std::string_view title) {
 #ifdef _WIN32
-  return windows_note_path(drive, title);
+  return windows_note_path(drive, title, title_code_page());
 #else
   return posix_note_path(drive, title);
 #endif

@@ -18,7 +18,7 @@ bool save_note(Console& console, const MessageCatalogue& texts, const NoteDraft&
   clear_screen(console);
   print(console, texts.creating);
   const NotePath path = build_note_path(*drive, draft.title);
-  const bool saved = path.usable && write_note_file(path.text, draft);
+  const bool saved = path.usable && write_note_file(path, draft);
   pause_ms(before_closing_line_ms);
   if (saved)
     print(console, texts.done);

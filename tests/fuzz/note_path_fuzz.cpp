@@ -56,15 +56,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view drive = bytes.substr(0, std::min<std::size_t>(data[0], bytes.size()));
   const std::string_view title = bytes.substr(drive.size());
 
-  const NotePath windows = windows_note_path(drive, title);
+  // Windows-1252 decodes each byte to one character, so the name is the
+  // title's bytes again; UTF-8 titles must decode whole or be refused.
+  const NotePath windows = windows_note_path(drive, title, 1252);
   require(windows.text ==
           std::string(drive) + ":\\PSP\\GAME\\Velloran\\notes\\" + std::string(title) + ".txt");
   if (windows.usable) {
-    const auto split = windows.text.rfind('\\');
     require(drive.size() == 1 && std::isalpha(static_cast<unsigned char>(drive[0])));
-    require(windows.text.substr(0, split) == std::string(drive) + ":\\PSP\\GAME\\Velloran\\notes");
-    require_plain_file_name(title, std::string_view(windows.text).substr(split + 1));
+    require(windows.folder == std::string(drive) + ":\\PSP\\GAME\\Velloran\\notes\\");
+    require(windows.windows_name.size() == title.size() + 4);
+    require_plain_file_name(title, std::string(title) + ".txt");
   }
+  const NotePath utf8 = windows_note_path("E", title, 65001);
+  if (utf8.usable)
+    for (const char16_t c : utf8.windows_name) require(c >= 0x20 && c != 0x7f && c != 0xfffd);
 
   const NotePath posix = posix_note_path(drive, title);
   if (posix.usable) {

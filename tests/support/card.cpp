@@ -36,6 +36,8 @@ bool lay_out_card(const fs::path& card, const std::string& layout) {
   } else if (layout == "notes-is-file") {
     fs::create_directories(notes.parent_path());
     write_file(notes, "");
+  } else if (layout == "note-is-folder") {  // a folder where Courses.txt would go
+    fs::create_directories(notes / "Courses.txt");
   } else if (layout == "root-is-file") {
     write_file(card, "");
   } else if (layout != "absent") {

@@ -24,7 +24,7 @@ void write_file(const std::filesystem::path& path, const std::string& bytes);
 std::string read_file(const std::filesystem::path& path);
 
 // Lays out a card at the path: "folders" (the notes folder exists), "empty",
-// "absent", "notes-is-file" or "root-is-file". False for an unknown layout.
+// "absent", "notes-is-file", "note-is-folder" or "root-is-file". False for an unknown layout.
 bool lay_out_card(const std::filesystem::path& card, const std::string& layout);
 
 using Tree = std::map<std::string, std::string>;

@@ -1,0 +1,48 @@
+// Windows code pages read on POSIX hosts, with iconv: the Windows path rules
+// can then be tried here as they run there.
+#include <iconv.h>
+
+#include <cerrno>
+#include <string>
+
+#include "notefile/notefile.h"
+
+namespace {
+
+constexpr unsigned utf8_code_page = 65001;
+constexpr unsigned bits_per_byte = 8;
+// iconv_open's own way of saying it has no such conversion.
+const iconv_t no_conversion = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+
+// Frees the conversion when it goes out of scope.
+struct Conversion {
+  iconv_t handle;
+  explicit Conversion(const std::string& from) : handle(iconv_open("UTF-16LE", from.c_str())) {}
+  Conversion(const Conversion&) = delete;
+  Conversion& operator=(const Conversion&) = delete;
+  ~Conversion() {
+    if (handle != no_conversion) iconv_close(handle);
+  }
+};
+
+}  // namespace
+
+std::optional<std::u16string> decode_code_page(std::string_view bytes, unsigned code_page) {
+  const Conversion conversion(code_page == utf8_code_page ? "UTF-8"
+                                                          : "CP" + std::to_string(code_page));
+  if (conversion.handle == no_conversion) return std::nullopt;
+  std::string in(bytes);
+  std::string out(bytes.size() * 4 + 4, '\0');  // at most two UTF-16 units a byte
+  char* in_at = in.data();
+  char* out_at = out.data();
+  std::size_t in_left = in.size();
+  std::size_t out_left = out.size();
+  if (iconv(conversion.handle, &in_at, &in_left, &out_at, &out_left) ==
+      static_cast<std::size_t>(-1))
+    return std::nullopt;  // an invalid or cut sequence
+  std::u16string decoded;
+  for (const char* at = out.data(); at < out_at; at += 2)
+    decoded.push_back(static_cast<char16_t>(static_cast<unsigned char>(at[0]) |
+                                            static_cast<unsigned char>(at[1]) << bits_per_byte));
+  return decoded;
+}
