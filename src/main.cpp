@@ -1,5 +1,6 @@
 // The note creator: gathers one note through a short console dialogue.
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -71,10 +72,28 @@ bool gather_note(Console& console, const MessageCatalogue& texts, NoteDraft& dra
   return wants_save.value_or(false);
 }
 
+// --help and --version answer and end the program; any other argument is
+// ignored, as it always was. True when one of them was answered.
+bool answer_option(Console& console, std::span<char*> arguments) {
+  for (const std::string_view argument : arguments) {
+    if (argument == "--version") {
+      print(console, "%s " NOTECREATOR_VERSION "\n", NOTECREATOR_PROGRAM);
+      return true;
+    }
+    if (argument == "--help") {
+      print(console, catalogue.usage, NOTECREATOR_PROGRAM);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   Console console = open_standard_console();
+  if (argc > 1 && answer_option(console, std::span(argv + 1, static_cast<std::size_t>(argc - 1))))
+    return exit_ok;
   NoteDraft draft;
   int status = exit_ok;
   if (gather_note(console, catalogue, draft))

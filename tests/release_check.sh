@@ -6,6 +6,8 @@
 #   release_check.sh static EXECUTABLE...    fully static: no interpreter, no shared library
 #   release_check.sh deb DEB RUN_CASE CASE    installs the package, runs CASE against
 #                                             /usr/bin, finds the manual pages, removes it
+#   release_check.sh resources VERSION EXE... each .exe carries an icon and a version
+#                                             resource that names VERSION
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -38,6 +40,16 @@ case "$1" in
       fi
     done
     echo "$# executables, all static"
+    ;;
+  resources)
+    version=$2
+    shift 2
+    for exe; do
+      wrestool -l "$exe" | grep -q 'type=group_icon' || { echo "$exe has no icon"; exit 1; }
+      wrestool -x --raw --type=version "$exe" | strings -el | grep -qx "$version" ||
+        { echo "$exe has no version resource for $version"; exit 1; }
+    done
+    echo "$# executables, each with its icon and version $version"
     ;;
   deb)
     deb=$2 run_case=$3 case=$4

@@ -19,5 +19,18 @@ const MessageCatalogue catalogue = {
     .done = "Done!\n",
     .save_failed = "The note could not be saved: %s\n",
     .read_failed = "The input could not be read.\n",
+    .usage =
+        "Usage: %s [--help | --version]\n"
+        "\n"
+        "Asks for a note's title, an optional comment and the note's text, then\n"
+        "writes the note for Velloran, the PSP's notes application, onto the PSP's\n"
+        "memory card as PSP/GAME/Velloran/notes/<title>.txt. At the letter question,\n"
+        "answer with the card's drive letter (Windows, WSL) or its mount point\n"
+        "(Linux, macOS). The notes folder must exist already.\n"
+        "\n"
+        "It takes no other arguments, and ignores any other it is given.\n"
+        "\n"
+        "Exit status: 0 saved, or saving not asked for; 1 not saved; 2 the input\n"
+        "could not be read.\n",
     .yes_letter = 'y',
 };

@@ -21,6 +21,7 @@ struct MessageCatalogue {
   std::string_view done;
   std::string_view save_failed;  // on standard error; "%s" is the note's path
   std::string_view read_failed;  // on standard error, when standard input fails
+  std::string_view usage;        // for --help; "%s" is the program's name
   char yes_letter;               // the only answer that means yes
 };
 

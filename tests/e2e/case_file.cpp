@@ -135,6 +135,9 @@ Case read_case(const std::string& path) {
       c.output_closed = word == "yes";
     } else if (name == "input-file") {
       c.input_file = word;
+    } else if (name == "args") {
+      if (!need(1)) return c;
+      c.args = strings;
     } else if (name == "input") {
       if (!need(1)) return c;
       c.input = joined(strings);

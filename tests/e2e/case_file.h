@@ -13,10 +13,11 @@ struct NoteFile {
 };
 
 struct Case {
-  std::string program;  // "fr" or "en"
-  std::string input;    // may hold @CARD@ (the drive answer for the card)
-  std::string expected_stdout;
-  std::string expected_stderr;  // may hold @NOTES@ (the notes folder as shown)
+  std::string program;            // "fr" or "en"
+  std::vector<std::string> args;  // the program's arguments
+  std::string input;              // may hold @CARD@ (the drive answer for the card)
+  std::string expected_stdout;    // may hold @VERSION@ (the project's version)
+  std::string expected_stderr;    // may hold @NOTES@ (the notes folder as shown)
   int expected_status = 0;
   std::string card = "folders";                // how the card is laid out before the run
   std::vector<NoteFile> before;                // notes on the card before the run

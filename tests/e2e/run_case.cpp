@@ -174,6 +174,7 @@ int run_case(const Options& options, const Case& c) {
 
   std::string input = c.input;
   std::string expected_out = c.expected_stdout;
+  replace_all(expected_out, "@VERSION@", NOTECREATOR_VERSION);
   std::string expected_err = c.expected_stderr;
   std::vector<std::string> argv;
   char letter = 0;
@@ -199,6 +200,7 @@ int run_case(const Options& options, const Case& c) {
         launcher.empty() ? std::vector<std::string>{exe} : std::vector<std::string>{launcher, exe};
   }
 
+  argv.insert(argv.end(), c.args.begin(), c.args.end());
   const auto before = snapshot(scratch.path);
   RunOptions run;
   run.argv = argv;
