@@ -12,10 +12,6 @@ constexpr std::string_view refused_title_characters = "/\\:*?\"<>|";
 constexpr char32_t first_printable = 0x20;  // below it: control characters
 constexpr char32_t delete_character = 0x7f;
 
-bool is_ascii_letter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 constexpr std::string_view posix_notes_folder = "/PSP/GAME/Velloran/notes/";
 // Where WSL mounts the Windows drives: a letter alone means /mnt/<letter>.
 constexpr std::string_view posix_drive_letter_root = "/mnt/";
@@ -59,6 +55,11 @@ bool is_safe_title(std::string_view title) {
   return !is_windows_device_name(title.substr(0, title.find('.')));
 }
 
+bool is_drive_letter(std::string_view drive) {
+  return drive.size() == 1 &&
+         ((drive[0] >= 'A' && drive[0] <= 'Z') || (drive[0] >= 'a' && drive[0] <= 'z'));
+}
+
 bool is_allowed_in_title(char32_t c) {
   return c >= first_printable && c != delete_character &&
          (c > delete_character ||
@@ -67,7 +68,7 @@ bool is_allowed_in_title(char32_t c) {
 
 NotePath posix_note_path(std::string_view drive, std::string_view title) {
   NotePath path;
-  if (drive.size() == 1 && is_ascii_letter(drive[0])) {
+  if (is_drive_letter(drive)) {
     path.text.append(posix_drive_letter_root);
     path.text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(drive[0]))));
   } else {

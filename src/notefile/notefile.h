@@ -44,6 +44,8 @@ bool is_safe_title(std::string_view title);
 // CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9 and LPT1-9 in any case, with
 // the superscript digits 1, 2 and 3 as 8-bit (Windows-1252) or UTF-8 bytes too.
 bool is_windows_device_name(std::string_view stem);
+// A single letter, A to Z in either case.
+bool is_drive_letter(std::string_view drive);
 // Whether a character (a byte, or a decoded code point) may stand in a
 // title: no separator, no control character, nothing FAT refuses.
 bool is_allowed_in_title(char32_t c);

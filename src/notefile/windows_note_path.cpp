@@ -10,10 +10,6 @@ namespace {
 constexpr std::string_view windows_notes_folder = ":\\PSP\\GAME\\Velloran\\notes\\";
 constexpr char16_t last_one_byte_character = 0xff;
 
-bool is_ascii_letter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 }  // namespace
 
 bool is_safe_windows_title(std::u16string_view title) {
@@ -37,8 +33,7 @@ NotePath windows_note_path(std::string_view drive, std::string_view title, unsig
   // The title alone: decoded with the folder, a lone lead byte at its end
   // would swallow the dot of ".txt".
   std::optional<std::u16string> name = decode_code_page(title, code_page);
-  path.usable =
-      drive.size() == 1 && is_ascii_letter(drive[0]) && name && is_safe_windows_title(*name);
+  path.usable = is_drive_letter(drive) && name && is_safe_windows_title(*name);
   if (path.usable)
     path.windows_name = *name + std::u16string(note_extension.begin(), note_extension.end());
   return path;
