@@ -22,7 +22,8 @@ check() {
 if [ "$1" = --wine ]; then
   wine=$2 exe=$3
   for letter in d e f g h i j k l m n o p q r s t u v w x y; do
-    ln -s "$work/card" "$WINEPREFIX/dosdevices/$letter:" 2>/dev/null && break
+    # -n: a letter taken by a case links to its card, which must not get a link inside.
+    ln -sn "$work/card" "$WINEPREFIX/dosdevices/$letter:" 2>/dev/null && break
     letter=""
   done
   [ -n "$letter" ] || { echo "no free drive letter"; exit 1; }
