@@ -13,8 +13,9 @@
 namespace {
 
 constexpr int exit_ok = 0;
-constexpr int exit_not_saved = 1;     // the user asked to save, and the note was not saved
-constexpr int exit_input_failed = 2;  // standard input could not be read (not its end)
+constexpr int exit_not_saved = 1;           // the user asked to save, and the note was not saved
+constexpr int exit_input_failed = 2;        // standard input could not be read (not its end)
+constexpr int exit_answer_not_written = 1;  // --help or --version could not write its answer
 constexpr unsigned welcome_pause_ms = 2000;
 
 // Asked after the caller printed the question. Nothing when input has ended.
@@ -72,28 +73,30 @@ bool gather_note(Console& console, const MessageCatalogue& texts, NoteDraft& dra
   return wants_save.value_or(false);
 }
 
-// --help and --version answer and end the program; any other argument is
-// ignored, as it always was. True when one of them was answered.
-bool answer_option(Console& console, std::span<char*> arguments) {
+// --help and --version (-h, -V) answer and end the program, with status 1
+// when the answer could not be written; any other argument is ignored, as it
+// always was. Nothing when none of them was given.
+std::optional<int> answer_option(Console& console, std::span<char*> arguments) {
   for (const std::string_view argument : arguments) {
-    if (argument == "--version") {
-      print(console, "%s " NOTECREATOR_VERSION "\n", NOTECREATOR_PROGRAM);
-      return true;
-    }
-    if (argument == "--help") {
-      print(console, catalogue.usage, NOTECREATOR_PROGRAM);
-      return true;
-    }
+    bool written = false;
+    if (argument == "--version" || argument == "-V")
+      written = print(console, "%s " NOTECREATOR_VERSION "\n", NOTECREATOR_PROGRAM);
+    else if (argument == "--help" || argument == "-h")
+      written = print(console, catalogue.usage, NOTECREATOR_PROGRAM);
+    else
+      continue;
+    return written ? exit_ok : exit_answer_not_written;
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Console console = open_standard_console();
-  if (argc > 1 && answer_option(console, std::span(argv + 1, static_cast<std::size_t>(argc - 1))))
-    return exit_ok;
+  const std::size_t argument_count = argc > 1 ? static_cast<std::size_t>(argc - 1) : 0;
+  const std::optional<int> answered = answer_option(console, std::span(argv + 1, argument_count));
+  if (answered) return *answered;
   NoteDraft draft;
   int status = exit_ok;
   if (gather_note(console, catalogue, draft))

@@ -124,6 +124,8 @@ TEST(PosixNotePath, TakesAMountPointOrAWslDriveLetter) {
        false},  // past PATH_MAX
       {at_bound, "a", at_bound + "/PSP/GAME/Velloran/notes/a.txt", true},
       {at_bound + "m", "a", at_bound + "m/PSP/GAME/Velloran/notes/a.txt", false},
+      // The answer's own bound: final slashes make a short path of a long answer.
+      {"/m" + std::string(4093, '/'), "a", "/m/PSP/GAME/Velloran/notes/a.txt", true},
       {"/m" + std::string(4094, '/'), "a", "/m/PSP/GAME/Velloran/notes/a.txt", false},
   };
   for (const auto& c : cases) {

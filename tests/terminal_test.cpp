@@ -270,6 +270,11 @@ INSTANTIATE_TEST_SUITE_P(
                with_environment("NO_COLOR=1"),
                {{"Titre de la note:", DECLINED_NOTE}},
                WELCOME + TITLE_SCREEN + AFTER_DECLINED_NOTE},
+        // Set but empty, NO_COLOR asks for nothing.
+        JobRun{"EmptyNoColour",
+               with_environment("NO_COLOR="),
+               {{"Titre de la note:", DECLINED_NOTE}},
+               RED_ON_BLACK + WELCOME + TITLE_SCREEN + AFTER_DECLINED_NOTE + RESET},
         JobRun{"DumbTerminal",
                with_environment("TERM=dumb"),
                {{"Titre de la note:", DECLINED_NOTE}},

@@ -45,11 +45,6 @@ int next_char(Console& console) {
 
 // ==== Output ====
 
-void write_text(std::FILE* stream, std::string_view text) {
-  // Nothing to do about a failed write: the exit status tells what happened.
-  (void)write_fully(stream, text);
-}
-
 std::string fill_format(std::string_view format, std::string_view field) {
   const auto at = format.find("%s");
   if (at == std::string_view::npos) return std::string(format);
@@ -106,20 +101,21 @@ bool colours_refused() {
   return no_color != nullptr && *no_color != '\0';
 }
 
-void print(Console& console, std::string_view text) {
+bool print(Console& console, std::string_view text) {
   resume_colours(console);
-  write_text(console.out, text);
+  return write_fully(console.out, text);
 }
 
-void print(Console& console, std::string_view format, std::string_view field) {
+bool print(Console& console, std::string_view format, std::string_view field) {
   resume_colours(console);
-  write_text(console.out, fill_format(format, field));
+  return write_fully(console.out, fill_format(format, field));
 }
 
+// Nothing to do about a failed error line: the exit status tells what happened.
 void print_error(Console& console, std::string_view text) {
-  write_text(console.err, text);
+  (void)write_fully(console.err, text);
 }
 
 void print_error(Console& console, std::string_view format, std::string_view field) {
-  write_text(console.err, fill_format(format, field));
+  (void)write_fully(console.err, fill_format(format, field));
 }

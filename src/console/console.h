@@ -26,10 +26,11 @@ struct Console {
 // The program's console over the standard streams, set up for this host.
 Console open_standard_console();
 
-// Writes text to out, visible at once.
-void print(Console& console, std::string_view text);
+// Writes text to out, visible at once. False when it could not be written,
+// which only an answer to an option reports: the dialogue goes on regardless.
+bool print(Console& console, std::string_view text);
 // Prints a format with its "%s" replaced by field, byte for byte (NULs included).
-void print(Console& console, std::string_view format, std::string_view field);
+bool print(Console& console, std::string_view format, std::string_view field);
 // As print, but to the error stream.
 void print_error(Console& console, std::string_view text);
 void print_error(Console& console, std::string_view format, std::string_view field);

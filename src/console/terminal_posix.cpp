@@ -42,10 +42,26 @@ sigset_t signal_set(const std::array<int, N>& signals) {
 // ==== Signal handlers ====
 // Only async-signal-safe calls from here to the end of the section.
 
+// Writes all of text, retrying where a signal or a full non-blocking output
+// (a terminal stopped with Ctrl-S) cut it short. Safe in a signal handler.
+bool write_all_fd(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t put = write(fd, text.data(), text.size());
+    if (put >= 0) {
+      text.remove_prefix(static_cast<std::size_t>(put));
+      continue;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+    pollfd writable = {fd, POLLOUT, 0};
+    if (poll(&writable, 1, -1) < 0 && errno != EINTR) return false;
+  }
+  return true;
+}
+
 void write_escape(std::string_view escape) {
   // Too late to do anything about a failed write.
-  const ssize_t ignored = write(styled_fd, escape.data(), escape.size());
-  (void)ignored;
+  (void)write_all_fd(styled_fd, escape);
 }
 
 // The colours go on only in the terminal's foreground job: never into the
@@ -55,8 +71,9 @@ void show_colours() {
   if (colours_wanted == 0 || colours_shown != 0) return;
   const pid_t foreground = tcgetpgrp(styled_fd);
   if (foreground >= 0 && foreground != getpgrp()) return;
-  write_escape(bright_red_on_black);
+  // Flagged first: an exit in the middle of the write still resets.
   colours_shown = 1;
+  write_escape(bright_red_on_black);
 }
 
 // Written before the flag is cleared, and with the stop signals held, so
@@ -70,6 +87,13 @@ void hide_colours() {
 void hold_stops(sigset_t* before) {
   const sigset_t stops = signal_set(stop_signals);
   sigprocmask(SIG_BLOCK, &stops, before);
+}
+
+// The stops and the exits alike, so that none finds the escape half written.
+void hold_stops_and_exits(sigset_t* before) {
+  sigset_t both = signal_set(stop_signals);
+  for (const int signal_number : exit_signals) sigaddset(&both, signal_number);
+  sigprocmask(SIG_BLOCK, &both, before);
 }
 
 // On every way out. The stops stay held: the program is ending.
@@ -172,7 +196,7 @@ void set_console_colours(Console& console) {
 void resume_colours(Console& console) {
   if (!console.coloured || colours_wanted == 0 || colours_shown != 0) return;
   sigset_t before;
-  hold_stops(&before);
+  hold_stops_and_exits(&before);
   show_colours();
   sigprocmask(SIG_SETMASK, &before, nullptr);
 }
@@ -182,21 +206,8 @@ void pause_ms(unsigned milliseconds) {
 }
 
 bool write_fully(std::FILE* stream, std::string_view text) {
-  const int fd = fileno(stream);
-  while (!text.empty()) {
-    const ssize_t put = write(fd, text.data(), text.size());
-    if (put >= 0) {
-      text.remove_prefix(static_cast<std::size_t>(put));
-      continue;
-    }
-    if (errno == EINTR) continue;
-    // A non-blocking output (it shares stdin's, which may be one) that is
-    // full for now, after Ctrl-S say: wait until it takes more.
-    if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    pollfd writable = {fd, POLLOUT, 0};
-    if (poll(&writable, 1, -1) < 0 && errno != EINTR) return false;
-  }
-  return true;
+  // A non-blocking output shares stdin's mode, which may be so.
+  return write_all_fd(fileno(stream), text);
 }
 
 bool wait_for_input(std::FILE* in) {

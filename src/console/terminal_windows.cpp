@@ -24,6 +24,9 @@ BOOL WINAPI wait_for_release(DWORD /*event*/) {
 }  // namespace
 
 Console open_standard_console() {
+  // From the start, so that a Ctrl-C just before a save cannot slip past it
+  // to the default handler while the temporary file is written.
+  SetConsoleCtrlHandler(wait_for_release, TRUE);
   Console console;
   // On a pipe, a file or a device such as NUL, "cls" and "color" have no
   // window to act on and could only add stray bytes to the output, so they
@@ -68,8 +71,6 @@ bool wait_for_input(std::FILE* /*in*/) {
 }
 
 void hold_interrupts() {
-  static const bool installed = SetConsoleCtrlHandler(wait_for_release, TRUE) != 0;
-  (void)installed;
   interrupts_held = true;
 }
 

@@ -79,13 +79,27 @@ bool write_note_file(const NotePath& path, const NoteDraft& draft) {
   std::string temporary;
   UniqueFd file(create_temporary(folder.fd, temporary));
   if (file.fd < 0) return false;
-  if (!write_all(file.fd, note_contents(draft)) || !sync_to_medium(file.fd) ||
-      renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0) {
+  if (!write_all(file.fd, note_contents(draft)) || !sync_to_medium(file.fd)) {
     unlinkat(folder.fd, temporary.c_str(), 0);
     return false;
   }
-  // FAT keeps a file's metadata in its folder entry, and Linux's driver writes
-  // the renamed entry only with the file: sync the file under its new name,
-  // then the folder.
-  return sync_to_medium(file.fd) && sync_folder(folder.fd) && file.close_now();
+  // Linux's vfat frees a replaced file's clusters only at its last close, so
+  // holding the old note open keeps its clusters while its entry may still
+  // name them on the card. Non-blocking: the name may be a FIFO.
+  UniqueFd old_note(openat(folder.fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0) {
+    unlinkat(folder.fd, temporary.c_str(), 0);
+    return false;
+  }
+  if (old_note.fd < 0) {
+    // A new note: FAT keeps a file's clusters in its folder entry, and the
+    // driver writes the renamed entry only with the file, so the file first.
+    return sync_to_medium(file.fd) && sync_folder(folder.fd) && file.close_now();
+  }
+  // Replacing: the folder first, so the temporary entries are gone before the
+  // note's entry names the new clusters (no two entries ever share them);
+  // then the note; then, once the old clusters are freed at the close, the
+  // folder again, so that the card is whole before "Done!".
+  return sync_folder(folder.fd) && sync_to_medium(file.fd) && old_note.close_now() &&
+         sync_folder(folder.fd) && file.close_now();
 }

@@ -64,8 +64,16 @@ HANDLE create_temporary(const std::string& folder, std::wstring& name) {
   return INVALID_HANDLE_VALUE;
 }
 
+// Set only by the tests, which check the fallback's flushes: Wine always
+// takes the rename by handle.
+constexpr const wchar_t* refuse_rename_by_handle = L"NOTECREATOR_TEST_NO_RENAME_BY_HANDLE";
+
 // Renames the open file over target, replacing a note there.
 bool rename_by_handle(HANDLE file, const std::wstring& target) {
+  if (GetEnvironmentVariableW(refuse_rename_by_handle, nullptr, 0) != 0) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+  }
   const std::size_t name_bytes = target.size() * sizeof(wchar_t);
   // The record ends in the name; its one declared character holds the NUL.
   std::vector<unsigned char> record(sizeof(FILE_RENAME_INFO) + name_bytes);

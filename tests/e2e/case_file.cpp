@@ -133,6 +133,8 @@ Case read_case(const std::string& path) {
       c.full_card = word == "yes";
     } else if (name == "output-closed") {
       c.output_closed = word == "yes";
+    } else if (name == "output-full") {
+      c.output_full = word == "yes";
     } else if (name == "input-file") {
       c.input_file = word;
     } else if (name == "args") {

@@ -26,6 +26,7 @@ struct Case {
   std::string input_file;                      // standard input read from this file instead
   bool full_card = false;                      // every write fails as on a full card (native only)
   bool output_closed = false;                  // standard output's reader is gone from the start
+  bool output_full = false;                    // standard output is /dev/full
   int min_ms = 0;                              // the run may not end sooner (its pauses are real)
   std::string error;                           // set when the file could not be read
 };

@@ -208,6 +208,7 @@ int run_case(const Options& options, const Case& c) {
   run.input = input;
   run.full_card = c.full_card;
   run.output_closed = c.output_closed;
+  run.output_full = c.output_full;
   run.input_file = c.input_file;
   Outcome outcome = run_program(run);
   // Now and then, with many cases starting side by side, Wine gives up

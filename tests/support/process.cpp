@@ -27,6 +27,7 @@ using Clock = std::chrono::steady_clock;
                                int err_fd) {
   if (!options.input_file.empty()) in_fd = open(options.input_file.c_str(), O_RDONLY);
   dup2(in_fd, 0);
+  if (options.output_full) out_fd = open("/dev/full", O_WRONLY);
   dup2(out_fd, 1);
   dup2(err_fd, 2);
   if (chdir(options.work_dir.c_str()) != 0) _exit(exit_not_started);

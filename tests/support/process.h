@@ -14,6 +14,7 @@ struct RunOptions {
   std::string input_file;      // instead of input: standard input read from this file
   bool full_card = false;      // every write past byte 0 fails, as on a card with no room
   bool output_closed = false;  // its standard output's reader is gone before it starts
+  bool output_full = false;    // its standard output is /dev/full: every write fails
   std::chrono::milliseconds deadline{60000};      // killed past this
   std::optional<std::chrono::milliseconds> kill;  // killed at this moment, on purpose
   std::string peak_memory;  // the peak_memory program, to measure the run's memory
