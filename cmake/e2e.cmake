@@ -29,6 +29,11 @@ function(add_e2e_cases)
     add_test(NAME ${E2E_PREFIX}.${name}
              COMMAND run_case --bin "${E2E_BIN}" ${launcher_args} "${case}")
     set_tests_properties(${E2E_PREFIX}.${name} PROPERTIES SKIP_RETURN_CODE 77 LABELS e2e)
+    # One that looks for the card must see no other case's.
+    file(STRINGS "${case}" serial_line REGEX "^serial:[ \t]*yes")
+    if(serial_line)
+      set_tests_properties(${E2E_PREFIX}.${name} PROPERTIES RUN_SERIAL ON)
+    endif()
     if(E2E_ENVIRONMENT)
       set_tests_properties(${E2E_PREFIX}.${name} PROPERTIES ENVIRONMENT "${E2E_ENVIRONMENT}")
     endif()

@@ -3,13 +3,12 @@
 #include <cstddef>
 #include <string>
 
-// Bounds on what each answer may hold; a longer word is cut here and its rest
-// is left for the next read, as a second word on the same line would be.
-inline constexpr std::size_t max_title_length = 1024;
-inline constexpr std::size_t max_comment_length = 1024;
-inline constexpr std::size_t max_body_length = 2048;
+// The most an answer may hold, the comment and the whole note included; a
+// longer one is refused, never cut. Titles are bounded by their file name.
+inline constexpr std::size_t max_answer_length = std::size_t{64} * 1024;
 
-// The answers of one run, each one word exactly as typed.
+// The answers of one run, exactly as typed: each one word, or with --lines
+// a line (the note, lines joined by CR LF).
 struct NoteDraft {
   std::string title;
   std::string comment;  // empty when the user declined to add one

@@ -85,17 +85,22 @@ struct TestConsole {
 };
 
 constexpr std::optional<std::string> end_of_input = std::nullopt;
+// What a read past its bound gives, whose rest it passed over.
+const std::string TOO_LONG = "<too long>";
 
-// One read and what it must return: a word read (bounded), a char read, or
-// the skip of a word's terminator ("" when it returns true).
+// One read and what it must return: a word or a line read (bounded), a char
+// read, or the skip of a word's terminator ("" when it returns true).
 struct Read {
-  enum Kind { word, character, skip } kind;
+  enum Kind { word, line, character, skip } kind;
   std::optional<std::string> expected;
   std::size_t bound = 100;
 };
 
 Read word(std::optional<std::string> expected, std::size_t bound = 100) {
   return {Read::word, std::move(expected), bound};
+}
+Read line(std::optional<std::string> expected, std::size_t bound = 100) {
+  return {Read::line, std::move(expected), bound};
 }
 Read character(std::optional<std::string> expected) {
   return {Read::character, std::move(expected)};
@@ -123,8 +128,11 @@ TEST_P(ReaderScripts, ReturnEachReadInTurn) {
   for (std::size_t i = 0; i < script.reads.size(); ++i) {
     const Read& read = script.reads[i];
     std::optional<std::string> got;
-    if (read.kind == Read::word) {
-      got = read_word(test.console, read.bound);
+    if (read.kind == Read::word || read.kind == Read::line) {
+      const std::optional<Answer> answer = read.kind == Read::word
+                                               ? read_word(test.console, read.bound)
+                                               : read_line(test.console, read.bound);
+      if (answer) got = answer->too_long ? TOO_LONG : answer->text;
     } else if (read.kind == Read::skip) {
       if (skip_word_terminator(test.console)) got = "";
     } else if (const auto c = read_char(test.console)) {
@@ -161,23 +169,23 @@ INSTANTIATE_TEST_SUITE_P(
         ReadScript{"EmptyInputHasNoWord", "", {word(end_of_input), character(end_of_input)}},
         ReadScript{"BlankLinesOnlyHaveNoWord", " \n\r\n\t", {word(end_of_input)}},
         ReadScript{"WordEndedByEndOfInput", "x", {word("x"), word(end_of_input)}},
-        ReadScript{"CutsALongWordAndKeepsTheRest",
-                   "abcdefgh\n",
-                   {word("abc", 3), word("def", 3), word("gh", 3), character("\n")}},
+        ReadScript{"PassesOverTheRestOfALongWord",
+                   "abcdefgh ij\n",
+                   {word(TOO_LONG, 3), character(" "), word("ij", 3), character("\n")}},
         ReadScript{"AWordOfExactlyTheBoundLeavesItsTerminator",
                    "abc def",
                    {word("abc", 3), character(" "), word("def", 3)}},
         ReadScript{
-            "CutWordBeforeCrLf", "ab\r\nc", {word("ab", 2), character("\n"), character("c")}},
+            "LongWordBeforeCrLf", "abc\r\nc", {word(TOO_LONG, 2), character("\n"), character("c")}},
         ReadScript{"TakesEightBitBytesAndNulsAsTheyCome",
                    "\xe9t\xe9\0x\xff y"s,
                    {word("\xe9t\xe9\0x\xff"s), character(" "), character("y")}},
         ReadScript{
             "CharReadTakesWhitespaceToo", " \n x", {character(" "), character("\n"), word("x")}},
         ReadScript{"SkipTakesTheWordsTerminator", "T xy\n", {word("T"), skip(), character("x")}},
-        ReadScript{"SkipLeavesTheRestOfACutWord",
-                   "aaaxy\n",
-                   {word("aaa", 3), skip(), character("x"), word("y")}},
+        ReadScript{"SkipTakesTheTerminatorOfALongWord",
+                   "aaaxy\nz",
+                   {word(TOO_LONG, 3), skip(), character("z")}},
         ReadScript{"SkipTakesTheTerminatorOfAWordOfExactlyTheBound",
                    "abc\nx",
                    {word("abc", 3), skip(), character("x")}},
@@ -191,6 +199,21 @@ INSTANTIATE_TEST_SUITE_P(
         ReadScript{"AFailureAfterAWholeWordKeepsIt",
                    "title\n",
                    {word("title"), character("\n"), character(end_of_input), word(end_of_input)},
+                   true},
+        // A line read takes its line feed, not a part of the answer.
+        ReadScript{"LinesWithCrLfAndBlanks",
+                   "Shopping list\r\n\n  two  words \nlast",
+                   {line("Shopping list"), line(""), line("  two  words "), line("last"),
+                    line(end_of_input)}},
+        ReadScript{"ALineAfterAWordIsTheRestOfItsLine",
+                   "T rest of it\nnext\n",
+                   {word("T"), line(" rest of it"), line("next")}},
+        ReadScript{
+            "PassesOverTheRestOfALongLine", "abcd efg\nhi\n", {line(TOO_LONG, 4), line("hi", 4)}},
+        ReadScript{"ALineOfExactlyTheBound", "abcd\n", {line("abcd", 4), line(end_of_input, 4)}},
+        ReadScript{"AFailureInALineThrowsItAway",
+                   "whole\ncut sho",
+                   {line("whole"), line(end_of_input), character(end_of_input)},
                    true}),
     [](const testing::TestParamInfo<ReadScript>& info) { return std::string(info.param.name); });
 
@@ -207,9 +230,10 @@ TEST(ReadWord, WaitsOnANonBlockingInputThatIsEmptyForNow) {
     (void)!write(ends[1], "late\n", 5);
     close(ends[1]);
   });
-  EXPECT_EQ(read_word(console, 100), "late");
+  const std::optional<Answer> late = read_word(console, 100);
+  EXPECT_EQ(late ? late->text : "", "late");
   typist.join();
-  EXPECT_EQ(read_word(console, 100), end_of_input);
+  EXPECT_FALSE(read_word(console, 100).has_value());
   EXPECT_FALSE(console.input_failed);
   std::fclose(console.in);
 }
@@ -220,6 +244,15 @@ TEST(Print, FillsTheFieldByteForByteAndIsVisibleAtOnce) {
   print(test.console, "(o/n) ");
   EXPECT_EQ(TestConsole::contents(test.console.out), "Titre:\na\0b%s\n\n(o/n) "s);
   EXPECT_EQ(TestConsole::contents(test.console.err), "");
+}
+
+// The window waits for Enter only when it would close with the program.
+TEST(WindowIsTheProgramsAlone, OnlyWhenNoOtherProcessSharesItsConsole) {
+  EXPECT_TRUE(window_is_the_programs_alone(1, true, true));    // Explorer, the Start menu
+  EXPECT_FALSE(window_is_the_programs_alone(2, true, true));   // cmd or PowerShell is there too
+  EXPECT_FALSE(window_is_the_programs_alone(1, false, true));  // input redirected
+  EXPECT_FALSE(window_is_the_programs_alone(1, true, false));  // output redirected
+  EXPECT_FALSE(window_is_the_programs_alone(0, true, true));   // the count failed
 }
 
 TEST(Print, ErrorsGoToTheErrorStream) {

@@ -78,7 +78,12 @@ TEST(WindowsNotePath, ComposesTheTemplateAndTakesOneLetterOnly) {
       {"E", "Courses", "E:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
       {"e", "Courses", "e:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
       {"Z", "\xe9t\xe9", "Z:\\PSP\\GAME\\Velloran\\notes\\\xe9t\xe9.txt", true},
-      {"E:", "Courses", "E::\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      // As Explorer shows a drive, and its root.
+      {"E:", "Courses", "E:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
+      {"e:\\", "Courses", "e:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
+      {"E:/", "Courses", "E:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
+      {"E::", "Courses", "E:::\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      {"E:\\x", "Courses", "E:\\x:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
       {"EF", "Courses", "EF:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
       {"1", "Courses", "1:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
       {"\xc9", "Courses", "\xc9:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
@@ -115,7 +120,13 @@ TEST(PosixNotePath, TakesAMountPointOrAWslDriveLetter) {
       {"/Volumes/UNTITLED/", "a", "/Volumes/UNTITLED/PSP/GAME/Velloran/notes/a.txt", true},
       {"card", "a", "card/PSP/GAME/Velloran/notes/a.txt", true},
       {"/", "a", "/PSP/GAME/Velloran/notes/a.txt", true},
-      {"E:", "a", "E:/PSP/GAME/Velloran/notes/a.txt", true},  // a folder named E: is possible here
+      {"E:", "a", "/mnt/e/PSP/GAME/Velloran/notes/a.txt", true},
+      {"e:\\", "a", "/mnt/e/PSP/GAME/Velloran/notes/a.txt", true},
+      {"E:/", "a", "/mnt/e/PSP/GAME/Velloran/notes/a.txt", true},
+      {"/Volumes/NO NAME", "a", "/Volumes/NO NAME/PSP/GAME/Velloran/notes/a.txt", true},
+      {"~", "a", "/home/al/PSP/GAME/Velloran/notes/a.txt", true},
+      {"~/card/", "a", "/home/al/card/PSP/GAME/Velloran/notes/a.txt", true},
+      {"~al/card", "a", "~al/card/PSP/GAME/Velloran/notes/a.txt", true},  // not another's home
       {"/media/card", "../x", "/media/card/PSP/GAME/Velloran/notes/../x.txt", false},
       {"/media/card", "CON", "/media/card/PSP/GAME/Velloran/notes/CON.txt", false},
       {"/media/\0card"s, "a", "/media/\0card/PSP/GAME/Velloran/notes/a.txt"s, false},
@@ -129,10 +140,20 @@ TEST(PosixNotePath, TakesAMountPointOrAWslDriveLetter) {
       {"/m" + std::string(4094, '/'), "a", "/m/PSP/GAME/Velloran/notes/a.txt", false},
   };
   for (const auto& c : cases) {
-    const NotePath path = posix_note_path(c.drive, c.title);
+    const NotePath path = posix_note_path(c.drive, c.title, "/home/al");
     EXPECT_EQ(path.text, c.path);
     EXPECT_EQ(path.usable, c.usable) << path.text.substr(0, 80);
   }
+}
+
+// What the refusal at the title prompt names.
+TEST(FindTitleProblem, NamesTheCharacterOrTheDevice) {
+  EXPECT_EQ(find_title_problem("a*b").what, "*");
+  EXPECT_EQ(find_title_problem("Lpt9.notes.txt").what, "Lpt9");
+  EXPECT_EQ(find_title_problem("a\tb").kind, TitleProblem::control);
+  EXPECT_EQ(find_title_problem(std::string(252, 'a')).kind, TitleProblem::too_long);
+  EXPECT_EQ(find_windows_title_problem(u"a\u00e9|").what, "|");
+  EXPECT_EQ(find_windows_title_problem(u"nul.txt").what, "nul");
 }
 
 TEST(NoteContents, IsCommentTwoCrLfAndBodyWithNothingAfter) {

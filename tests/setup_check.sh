@@ -37,9 +37,12 @@ printf 'my own readme' >"$mine/README.txt"
 "$wine" "$setup" /S '/D=C:\mine' || fail "the setup program failed"
 installed="$mine/notecreator"
 [ "$(cat "$mine/README.txt")" = "my own readme" ] || fail "the user's README.txt was overwritten"
-# A second setup, without /D=, replaces the first where it is.
-"$wine" "$setup" /S || fail "the second setup program failed"
+# A second setup, without /D=, replaces the first where it is; under a French
+# Windows it speaks French.
+LC_ALL=fr_FR.UTF-8 "$wine" "$setup" /S || fail "the second setup program failed"
 "$wineserver" -w  # and the registry is on disk
+entry | grep -qF '"DisplayName"="Cr\x00e9ateur de notes pour Velloran"' ||
+  fail "the setup did not speak French under a French Windows: $(entry | grep DisplayName)"
 [ ! -e "$home/AppData/Local/Programs/notecreator" ] || fail "the second setup went to the default folder"
 for file in notecreator_en.exe notecreator_fr.exe README.txt LICENSE.txt CHANGELOG.txt uninstall.exe; do
   [ -f "$installed/$file" ] || fail "not installed: $file"
@@ -50,6 +53,7 @@ for shortcut in "Note creator (English):en" "Créateur de notes (français):fr";
   target="C:\\mine\\notecreator\\notecreator_${shortcut##*:}.exe"
   [ -f "$link" ] || fail "no Start-menu entry $link"
   { strings "$link"; strings -el "$link"; } | grep -qF "$target" || fail "$link does not start $target"
+  strings -el "$link" | grep -qx -- "--lines" || fail "$link does not start it with --lines"
 done
 for value in DisplayName DisplayVersion Publisher EstimatedSize UninstallString; do
   entry | grep -q "^\"$value\"=" || fail "the Apps and Features entry has no $value"

@@ -191,14 +191,20 @@ TEST(Terminal, ColoursFirstClearsBetweenScreensAndResetsAtTheEnd) {
   EXPECT_EQ(run.output, to_crlf(expected));
 }
 
-TEST(Terminal, AFailedSaveShowsItsErrorBelowTheCreationLine) {
+// The reason stands above the drive question asked again, where the next
+// answer is typed; Ctrl-D there ends the run.
+TEST(Terminal, AFailedSaveShowsWhyAboveTheDriveQuestionAgain) {
   Scratch card;  // no folders on it
-  const PtyRun run = run_french("Courses\nn\nPain\no\n" + card.path.string() + "\n");
+  const PtyRun run = run_on_terminal(
+      NOTECREATOR_FR,
+      {{"", "Courses\nn\nPain\no\n" + card.path.string() + "\n"}, {"pas de dossier", "\x04"}});
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
   EXPECT_TRUE(exited_with(run.wait_status, 1)) << "wait status " << run.wait_status;
   const std::string end =
-      to_crlf(CLEAR + "Creation de la note...\nLa note n'a pas pu etre sauvee: " +
-              (card.path / notes_below_root / "Courses.txt").string() + "\n" + RESET);
+      to_crlf(CLEAR + "Creation de la note...\n" + CLEAR +
+              "La note n'a pas pu etre sauvee: la carte n'a pas de dossier " +
+              (card.path / "PSP").string() +
+              "\nQuelle est la lettre de votre PSP?\nLa note n'a pas ete sauvee.\n" + RESET);
   ASSERT_GE(run.output.size(), end.size());
   EXPECT_EQ(run.output.substr(run.output.size() - end.size()), end);
 }

@@ -147,7 +147,7 @@ FunctionEnd
 !macroend
 
 Function StartProgram
-  Exec '"$INSTDIR\$(PROGRAM_FILE)"'
+  Exec '"$INSTDIR\$(PROGRAM_FILE)" --lines'
 FunctionEnd
 
 Section "Install"
@@ -163,8 +163,9 @@ Section "Install"
   Delete "$INSTDIR\LICENSE"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-  CreateShortcut "${ENGLISH_ENTRY}" "$INSTDIR\notecreator_en.exe"
-  CreateShortcut "${FRENCH_ENTRY}" "$INSTDIR\notecreator_fr.exe"
+  ; People who start it from the Start menu type sentences: a line an answer.
+  CreateShortcut "${ENGLISH_ENTRY}" "$INSTDIR\notecreator_en.exe" "--lines"
+  CreateShortcut "${FRENCH_ENTRY}" "$INSTDIR\notecreator_fr.exe" "--lines"
 
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "$(DISPLAY_NAME)"

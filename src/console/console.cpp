@@ -13,7 +13,7 @@ int raw_get(Console& console) {
     return c;
   }
   // After a failure nothing more is read: the input is not to be trusted.
-  if (console.input_failed) return EOF;
+  if (console.input_failed || console.input_abandoned) return EOF;
   int c = std::getc(console.in);
   while (c == EOF && std::ferror(console.in) != 0) {
     if (!wait_for_input(console.in)) {
@@ -43,7 +43,12 @@ int next_char(Console& console) {
   return c;
 }
 
-// ==== Output ====
+std::optional<Answer> abandon_input(Console& console) {
+  console.input_abandoned = true;
+  return std::nullopt;
+}
+
+}  // namespace
 
 std::string fill_format(std::string_view format, std::string_view field) {
   const auto at = format.find("%s");
@@ -54,24 +59,36 @@ std::string fill_format(std::string_view format, std::string_view field) {
   return text;
 }
 
-}  // namespace
+std::string_view trim_space(std::string_view text) {
+  while (!text.empty() && is_word_space(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && is_word_space(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
+  return text;
+}
+
+bool window_is_the_programs_alone(unsigned console_processes, bool input_is_console,
+                                  bool output_is_console) {
+  return console_processes == 1 && input_is_console && output_is_console;
+}
 
 bool is_word_space(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-std::optional<std::string> read_word(Console& console, std::size_t max_length) {
+std::optional<Answer> read_word(Console& console, std::size_t max_length) {
   int c = next_char(console);
   while (is_word_space(c)) c = next_char(console);
   if (c == EOF) return std::nullopt;
 
-  std::string word;
+  Answer word;
+  std::size_t passed_over = 0;
   do {
-    if (word.size() == max_length) {
-      console.unread = c;  // cut: the rest is the next read's
-      return word;
-    }
-    word.push_back(static_cast<char>(c));
+    if (word.text.size() == max_length) word.too_long = true;
+    if (!word.too_long)
+      word.text.push_back(static_cast<char>(c));
+    else if (++passed_over > max_passed_over)
+      return abandon_input(console);
     c = next_char(console);
   } while (c != EOF && !is_word_space(c));
   if (console.input_failed) return std::nullopt;  // cut short by the failure: not an answer
@@ -80,6 +97,28 @@ std::optional<std::string> read_word(Console& console, std::size_t max_length) {
     console.unread_ends_word = true;
   }
   return word;
+}
+
+std::optional<Answer> read_line(Console& console, std::size_t max_length) {
+  int c = next_char(console);
+  if (c == EOF) return std::nullopt;
+  Answer line;
+  std::size_t passed_over = 0;
+  for (; c != EOF && c != '\n'; c = next_char(console)) {
+    if (line.text.size() == max_length) line.too_long = true;
+    if (!line.too_long)
+      line.text.push_back(static_cast<char>(c));
+    else if (++passed_over > max_passed_over)
+      return abandon_input(console);
+  }
+  if (console.input_failed) return std::nullopt;
+  return line;
+}
+
+void skip_whitespace(Console& console) {
+  int c = next_char(console);
+  while (is_word_space(c)) c = next_char(console);
+  if (c != EOF) console.unread = c;
 }
 
 std::optional<char> read_char(Console& console) {

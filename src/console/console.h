@@ -21,6 +21,7 @@ struct Console {
   int peeked = no_char;           // the character read after a lone carriage return
   bool input_failed = false;      // a read failed, which is not the end of input; later reads
                                   // all give the end of input
+  bool input_abandoned = false;   // an answer ran on past max_passed_over: taken as the end
 };
 
 // The program's console over the standard streams, set up for this host.
@@ -35,12 +36,29 @@ bool print(Console& console, std::string_view format, std::string_view field);
 void print_error(Console& console, std::string_view text);
 void print_error(Console& console, std::string_view format, std::string_view field);
 
-// Skips whitespace (line feeds included), then takes up to max_length
-// non-whitespace characters. The whitespace that ends the word stays in the
-// stream; a word cut at max_length leaves the rest instead, to be read as a
-// second word would be. Nothing when the input ends before a word begins, or
-// fails (which sets input_failed) before the word is whole.
-std::optional<std::string> read_word(Console& console, std::size_t max_length);
+// Past this, an answer is no one's typing (/dev/zero, say): rather than pass
+// over it for ever, the input is taken to have ended there.
+inline constexpr std::size_t max_passed_over = std::size_t{16} << 20;
+
+// A word or a line as read. One longer than its bound is no answer: too_long
+// is set, text holds only its first bytes, and the rest of it has been passed
+// over, so that none of it answers the next question.
+struct Answer {
+  std::string text;
+  bool too_long = false;
+};
+
+// Skips whitespace (line feeds included), then takes the non-whitespace
+// characters that follow. The whitespace that ends the word stays in the
+// stream. Nothing when the input ends before a word begins, or fails (which
+// sets input_failed) before the word is whole.
+std::optional<Answer> read_word(Console& console, std::size_t max_length);
+// Takes the rest of the current line and its line feed, which is not part of
+// the answer. A last line without one ends at the end of input. Nothing when
+// the input has ended, or fails before the line is whole.
+std::optional<Answer> read_line(Console& console, std::size_t max_length);
+// Passes over whitespace, line feeds included, up to the next word.
+void skip_whitespace(Console& console);
 // The next character, whitespace included; nothing at the end of input.
 std::optional<char> read_char(Console& console);
 // Takes the whitespace that ended the last word, if the word left it in the
@@ -48,6 +66,10 @@ std::optional<char> read_char(Console& console);
 bool skip_word_terminator(Console& console);
 
 bool is_word_space(int c);
+// Text without the whitespace around it (blanks, tabs, a lone CR...).
+std::string_view trim_space(std::string_view text);
+// A format with its "%s" replaced by field.
+std::string fill_format(std::string_view format, std::string_view field);
 
 // NO_COLOR set and not empty: the user wants no colours from any program.
 bool colours_refused();
@@ -63,6 +85,15 @@ bool write_fully(std::FILE* stream, std::string_view text);
 // Host-specific: sets the colours again before output when a stop took them
 // away and the program was continued in the background.
 void resume_colours(Console& console);
+
+// Whether the window closes when the program ends, so that its last lines
+// would go unread: the program is the only one on its console (started
+// from Explorer or the Start menu), reading and writing that console.
+bool window_is_the_programs_alone(unsigned console_processes, bool input_is_console,
+                                  bool output_is_console);
+// Host-specific: the same for this run; never on POSIX, where a terminal
+// outlives the program.
+bool window_closes_with_program(const Console& console);
 
 // Host-specific: after a read of in failed, waits until it may be read again
 // (a non-blocking input with nothing in it yet). False when the failure is real.

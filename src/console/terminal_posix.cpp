@@ -201,6 +201,10 @@ void resume_colours(Console& console) {
   sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
+bool window_closes_with_program(const Console& /*console*/) {
+  return false;
+}
+
 void pause_ms(unsigned milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

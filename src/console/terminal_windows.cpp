@@ -61,6 +61,14 @@ bool write_fully(std::FILE* stream, std::string_view text) {
          std::fflush(stream) == 0;
 }
 
+bool window_closes_with_program(const Console& /*console*/) {
+  DWORD processes[2];
+  DWORD mode = 0;
+  return window_is_the_programs_alone(GetConsoleProcessList(processes, 2),
+                                      GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0,
+                                      GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0);
+}
+
 void pause_ms(unsigned milliseconds) {
   Sleep(milliseconds);
 }

@@ -19,10 +19,28 @@ struct MessageCatalogue {
   std::string_view ask_drive;
   std::string_view creating;
   std::string_view done;
-  std::string_view save_failed;  // on standard error; "%s" is the note's path
-  std::string_view read_failed;  // on standard error, when standard input fails
-  std::string_view usage;        // for --help; "%s" is the program's name
-  char yes_letter;               // the only answer that means yes
+  // On standard error, each with "%s" for what it names (a path, a folder,
+  // a character or a name).
+  std::string_view save_no_card;
+  std::string_view save_no_notes_folder;
+  std::string_view save_read_only;
+  std::string_view save_full;
+  std::string_view save_path_too_long;
+  std::string_view save_failed;  // any other failure: the path and the system's words
+  std::string_view not_saved;    // the input ended before the note was saved
+  std::string_view answer_too_long;
+  std::string_view title_character;
+  std::string_view title_control;
+  std::string_view title_device;
+  std::string_view title_too_long;
+  std::string_view title_code_page;
+  std::string_view read_failed;     // when standard input fails
+  std::string_view press_enter;     // Windows: before a window that closes with the program does
+  std::string_view note_ends_hint;  // --lines: below enter_note
+  std::string_view card_found;      // --lines: below ask_drive; "%s" is the card found
+  std::string_view usage;           // for --help; "%s" is the program's name
+  char yes_letter;                  // the only answer that means yes
+  std::string_view yes_word;        // --lines: means yes too, as the letter does there in any case
 };
 
 // Each executable links exactly one language's definition of this.

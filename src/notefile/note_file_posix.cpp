@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "notefile/notefile.h"
@@ -67,39 +68,70 @@ bool sync_folder(int folder) {
   return sync_to_medium(folder) || errno == EINVAL;
 }
 
+// What a failed call says about the card.
+SaveResult failure(const NotePath& path, int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return find_missing_folder(path, '/');
+    case EROFS:
+    case EACCES:
+    case EPERM:
+      return {SaveFault::read_only, path.text};
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:  // past the file size a user may write: no more room for them
+      return {SaveFault::full, path.text};
+    case ENAMETOOLONG:
+      return {SaveFault::path_too_long, path.text};
+    default:
+      return {SaveFault::other, path.text + ": " + std::strerror(error)};
+  }
+}
+
 }  // namespace
 
-bool write_note_file(const NotePath& path, const NoteDraft& draft) {
+bool is_folder(const std::string& path) {
+  struct stat status = {};
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
   const std::string name = path.text.substr(path.folder.size());
   const UniqueFd folder(open(path.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.fd < 0) return false;
+  if (folder.fd < 0) return failure(path, errno);
   // Held until the last sync: a Ctrl-C before it would leave the temporary
   // file behind, or a renamed entry not yet on the card.
   const InterruptsHeld held;
   std::string temporary;
   UniqueFd file(create_temporary(folder.fd, temporary));
-  if (file.fd < 0) return false;
+  if (file.fd < 0) return failure(path, errno);
   if (!write_all(file.fd, note_contents(draft)) || !sync_to_medium(file.fd)) {
+    const int error = errno;
     unlinkat(folder.fd, temporary.c_str(), 0);
-    return false;
+    return failure(path, error);
   }
   // Linux's vfat frees a replaced file's clusters only at its last close, so
   // holding the old note open keeps its clusters while its entry may still
   // name them on the card. Non-blocking: the name may be a FIFO.
   UniqueFd old_note(openat(folder.fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0) {
+    const int error = errno;
     unlinkat(folder.fd, temporary.c_str(), 0);
-    return false;
+    return failure(path, error);
   }
+  bool synced = false;
   if (old_note.fd < 0) {
     // A new note: FAT keeps a file's clusters in its folder entry, and the
     // driver writes the renamed entry only with the file, so the file first.
-    return sync_to_medium(file.fd) && sync_folder(folder.fd) && file.close_now();
+    synced = sync_to_medium(file.fd) && sync_folder(folder.fd) && file.close_now();
+  } else {
+    // Replacing: the folder first, so the temporary entries are gone before
+    // the note's entry names the new clusters (no two entries ever share
+    // them); then the note; then, once the old clusters are freed at the
+    // close, the folder again, so that the card is whole before "Done!".
+    synced = sync_folder(folder.fd) && sync_to_medium(file.fd) && old_note.close_now() &&
+             sync_folder(folder.fd) && file.close_now();
   }
-  // Replacing: the folder first, so the temporary entries are gone before the
-  // note's entry names the new clusters (no two entries ever share them);
-  // then the note; then, once the old clusters are freed at the close, the
-  // folder again, so that the card is whole before "Done!".
-  return sync_folder(folder.fd) && sync_to_medium(file.fd) && old_note.close_now() &&
-         sync_folder(folder.fd) && file.close_now();
+  return synced ? SaveResult{} : failure(path, errno);
 }

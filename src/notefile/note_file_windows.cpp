@@ -97,7 +97,9 @@ bool rename_by_handle_unsupported(DWORD error) {
 bool move_and_flush(const std::wstring& temporary, const std::wstring& note) {
   if (MoveFileExW(temporary.c_str(), note.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    const DWORD error = GetLastError();
     DeleteFileW(temporary.c_str());
+    SetLastError(error);
     return false;
   }
   const UniqueHandle placed(CreateFileW(note.c_str(), GENERIC_WRITE,
@@ -106,29 +108,74 @@ bool move_and_flush(const std::wstring& temporary, const std::wstring& note) {
   return placed.handle != INVALID_HANDLE_VALUE && FlushFileBuffers(placed.handle) != 0;
 }
 
+// The system's own words for an error, without their final line break.
+std::string system_message(DWORD error) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.'))
+    message.pop_back();
+  return message;
+}
+
+// What a failed call says about the card.
+SaveResult failure(const NotePath& path, DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_NETPATH:
+      return find_missing_folder(path, '\\');
+    case ERROR_WRITE_PROTECT:
+    case ERROR_ACCESS_DENIED:
+      return {SaveFault::read_only, path.text};
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return {SaveFault::full, path.text};
+    case ERROR_FILENAME_EXCED_RANGE:
+      return {SaveFault::path_too_long, path.text};
+    default:
+      return {SaveFault::other, path.text + ": " + system_message(error)};
+  }
+}
+
 }  // namespace
 
-bool write_note_file(const NotePath& path, const NoteDraft& draft) {
+bool is_folder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
   const std::wstring note = long_path(path.folder, path.windows_name);
   // Held until the note's last flush: a Ctrl-C before it would leave the
   // temporary file behind, or a renamed entry not yet on the card.
   const InterruptsHeld held;
   std::wstring temporary;
   UniqueHandle file(create_temporary(path.folder, temporary));
-  if (file.handle == INVALID_HANDLE_VALUE) return false;
+  if (file.handle == INVALID_HANDLE_VALUE) return failure(path, GetLastError());
   if (!write_all(file.handle, note_contents(draft)) || FlushFileBuffers(file.handle) == 0) {
+    const DWORD error = GetLastError();
     file.close_now();
     DeleteFileW(temporary.c_str());
-    return false;
+    return failure(path, error);
   }
   // The entry changed with the rename: flush the same handle again.
-  if (rename_by_handle(file.handle, note))
-    return FlushFileBuffers(file.handle) != 0 && file.close_now();
+  if (rename_by_handle(file.handle, note)) {
+    if (FlushFileBuffers(file.handle) != 0 && file.close_now()) return {};
+    return failure(path, GetLastError());
+  }
   const DWORD error = GetLastError();
   const bool closed = file.close_now();
   if (!rename_by_handle_unsupported(error) || !closed) {
     DeleteFileW(temporary.c_str());
-    return false;
+    return failure(path, error);
   }
-  return move_and_flush(temporary, note);
+  if (!move_and_flush(temporary, note)) return failure(path, GetLastError());
+  return {};
 }

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
 #include <string>
 
 #include "notefile/notefile.h"
@@ -15,6 +16,8 @@ constexpr char32_t delete_character = 0x7f;
 constexpr std::string_view posix_notes_folder = "/PSP/GAME/Velloran/notes/";
 // Where WSL mounts the Windows drives: a letter alone means /mnt/<letter>.
 constexpr std::string_view posix_drive_letter_root = "/mnt/";
+// What may follow a drive letter in an answer that names that drive.
+constexpr std::array<std::string_view, 4> drive_letter_endings = {"", ":", ":\\", ":/"};
 
 // Names that open a device instead of a file on Windows, whatever follows the dot.
 constexpr std::array<std::string_view, 6> windows_device_names = {"CON", "PRN",    "AUX",
@@ -48,16 +51,40 @@ bool is_windows_device_name(std::string_view stem) {
          std::ranges::any_of(windows_numbered_device_names, named(stem.substr(0, 3)));
 }
 
+TitleProblem find_title_problem(std::string_view title) {
+  if (title.empty()) return {TitleProblem::empty, {}};
+  if (title.size() + note_extension.size() > max_file_name_length)
+    return {TitleProblem::too_long, {}};
+  for (const char c : title) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (is_control_character(byte)) return {TitleProblem::control, {}};
+    if (!is_allowed_in_title(byte)) return {TitleProblem::character, std::string(1, c)};
+  }
+  const std::string_view stem = title.substr(0, title.find('.'));
+  if (is_windows_device_name(stem)) return {TitleProblem::device_name, std::string(stem)};
+  return {};
+}
+
 bool is_safe_title(std::string_view title) {
-  if (title.empty() || title.size() + note_extension.size() > max_file_name_length) return false;
-  const auto allowed = [](char c) { return is_allowed_in_title(static_cast<unsigned char>(c)); };
-  if (!std::ranges::all_of(title, allowed)) return false;
-  return !is_windows_device_name(title.substr(0, title.find('.')));
+  return find_title_problem(title).kind == TitleProblem::none;
 }
 
 bool is_drive_letter(std::string_view drive) {
   return drive.size() == 1 &&
          ((drive[0] >= 'A' && drive[0] <= 'Z') || (drive[0] >= 'a' && drive[0] <= 'z'));
+}
+
+std::optional<char> named_drive_letter(std::string_view answer) {
+  // What Explorer shows (E:), and the root of that drive (E:\ or E:/).
+  for (const std::string_view after_letter : drive_letter_endings)
+    if (answer.size() == 1 + after_letter.size() && answer.substr(1) == after_letter &&
+        is_drive_letter(answer.substr(0, 1)))
+      return answer[0];
+  return std::nullopt;
+}
+
+bool is_control_character(char32_t c) {
+  return c < first_printable || c == delete_character;
 }
 
 bool is_allowed_in_title(char32_t c) {
@@ -66,22 +93,29 @@ bool is_allowed_in_title(char32_t c) {
           refused_title_characters.find(static_cast<char>(c)) == std::string_view::npos);
 }
 
-NotePath posix_note_path(std::string_view drive, std::string_view title) {
+NotePath posix_note_path(std::string_view drive, std::string_view title, std::string_view home) {
   NotePath path;
-  if (is_drive_letter(drive)) {
-    path.text.append(posix_drive_letter_root);
-    path.text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(drive[0]))));
+  if (const std::optional<char> letter = named_drive_letter(drive)) {
+    path.card.append(posix_drive_letter_root);
+    path.card.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(*letter))));
   } else {
+    std::string mount(drive);
+    if (!home.empty() && (drive == "~" || drive.starts_with("~/"))) mount.replace(0, 1, home);
     // A mount point typed with a final slash must not double it.
-    const auto last = drive.find_last_not_of('/');
-    path.text.append(last == std::string_view::npos ? "" : drive.substr(0, last + 1));
+    const auto last = mount.find_last_not_of('/');
+    path.card = last == std::string::npos ? "" : mount.substr(0, last + 1);
   }
+  path.text = path.card;
   path.text.append(posix_notes_folder);
   path.folder = path.text;
   path.text.append(title).append(note_extension);
-  path.usable = !drive.empty() && drive.size() <= max_posix_path_length &&
-                drive.find('\0') == std::string_view::npos &&
-                path.text.size() <= max_posix_path_length && is_safe_title(title);
+  if (drive.empty() || drive.find('\0') != std::string_view::npos)
+    path.fault = SaveFault::no_card;
+  else if (drive.size() > max_posix_path_length || path.text.size() > max_posix_path_length)
+    path.fault = SaveFault::path_too_long;
+  else if (!is_safe_title(title))
+    path.fault = SaveFault::other;
+  path.usable = path.fault == SaveFault::none;
   return path;
 }
 
@@ -89,7 +123,22 @@ NotePath build_note_path(std::string_view drive, std::string_view title) {
 #ifdef _WIN32
   return windows_note_path(drive, title, title_code_page());
 #else
-  return posix_note_path(drive, title);
+  const char* home = std::getenv("HOME");
+  return posix_note_path(drive, title, home != nullptr ? home : "");
+#endif
+}
+
+TitleProblem find_host_title_problem(std::string_view title) {
+#ifdef _WIN32
+  const std::optional<std::u16string> name = decode_code_page(title, title_code_page());
+  if (!name) return {TitleProblem::not_in_code_page, {}};
+  TitleProblem problem = find_windows_title_problem(*name);
+  // Shown as typed, in the console's own code page.
+  if (problem.kind == TitleProblem::device_name)
+    problem.what = std::string(title.substr(0, title.find('.')));
+  return problem;
+#else
+  return find_title_problem(title);
 #endif
 }
 

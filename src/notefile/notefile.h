@@ -1,13 +1,33 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/console.h"
 #include "messages/messages.h"
 #include "note_draft.h"
+
+// ==== Why a note was not saved ====
+
+enum class SaveFault {
+  none,
+  no_card,          // the drive or mount point is not there
+  no_notes_folder,  // the card is, but a folder of PSP/GAME/Velloran/notes is not
+  read_only,        // read-only, or write-protected
+  full,
+  path_too_long,  // too long for this drive, or the answer too long for any path
+  other,          // detail holds the system's own words
+};
+
+struct SaveResult {
+  SaveFault fault = SaveFault::none;
+  std::string detail;  // what the failure line shows: a path, with the system's words for other
+};
 
 // ==== Where a note goes ====
 
@@ -15,30 +35,44 @@
 // is when the note cannot be saved. Never used when not usable.
 struct NotePath {
   std::string text;
-  std::string folder;           // the notes folder, with its final separator
-  bool usable = false;          // false when the drive or the title is refused
-  std::u16string windows_name;  // Windows: the title decoded, with ".txt"
+  std::string folder;                 // the notes folder, with its final separator
+  std::string card;                   // the card's root, without a final separator
+  bool usable = false;                // false when the drive or the title is refused
+  SaveFault fault = SaveFault::none;  // why it is not usable
+  std::u16string windows_name;        // Windows: the title decoded, with ".txt"
 };
+
+// The notes folder below the card's root, one folder at a time.
+inline constexpr std::array<std::string_view, 4> notes_folders = {"PSP", "GAME", "Velloran",
+                                                                  "notes"};
 
 // The longest note path on POSIX hosts, PATH_MAX less its NUL. Where there
 // are no drive letters the answer is the card's mount point, so a longer
 // answer can never make a path; it is refused, not cut. (Final slashes are
 // dropped from it, so the path's own bound does not cover the answer.)
 inline constexpr std::size_t max_posix_path_length = 4095;
-// The longest drive answer each host takes.
-inline constexpr std::size_t max_windows_drive_length = 32;
-#ifdef _WIN32
-inline constexpr std::size_t max_drive_length = max_windows_drive_length;
-#else
-inline constexpr std::size_t max_drive_length = max_posix_path_length;
-#endif
 
 // The longest file name the card's file system takes, ".txt" included.
 inline constexpr std::size_t max_file_name_length = 255;
 inline constexpr std::string_view note_extension = ".txt";
 
+// What keeps a title from naming a note, if anything.
+struct TitleProblem {
+  enum Kind {
+    none,
+    empty,
+    too_long,
+    character,         // what: the character, a separator or one FAT refuses
+    control,           // a control character
+    device_name,       // what: the name as typed, before its first dot
+    not_in_code_page,  // Windows: not valid in the code page it was typed in
+  } kind = none;
+  std::string what;
+};
+
 // Whether the title can stand as a file name in the notes folder and nowhere
 // else: no separator, nothing FAT refuses, no Windows device name.
+TitleProblem find_title_problem(std::string_view title);
 bool is_safe_title(std::string_view title);
 // Whether a file name's part before its first dot opens a device on Windows:
 // CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9 and LPT1-9 in any case, with
@@ -46,12 +80,18 @@ bool is_safe_title(std::string_view title);
 bool is_windows_device_name(std::string_view stem);
 // A single letter, A to Z in either case.
 bool is_drive_letter(std::string_view drive);
+// The drive letter an answer names: E, e, E:, E:\ and E:/ all name E.
+std::optional<char> named_drive_letter(std::string_view answer);
 // Whether a character (a byte, or a decoded code point) may stand in a
 // title: no separator, no control character, nothing FAT refuses.
 bool is_allowed_in_title(char32_t c);
-// The same rules as is_safe_title, for a title decoded to UTF-16 as Windows
-// names files: the length counts UTF-16 units, as FAT does.
-bool is_safe_windows_title(std::u16string_view title);
+bool is_control_character(char32_t c);
+// The same rules as find_title_problem, for a title decoded to UTF-16 as
+// Windows names files: the length counts UTF-16 units, as FAT does.
+TitleProblem find_windows_title_problem(std::u16string_view title);
+// The title rules of the host this program runs on; on Windows the title is
+// decoded from the code page it was typed in.
+TitleProblem find_host_title_problem(std::string_view title);
 
 // Host-specific: the bytes decoded from a Windows code page (65001 is UTF-8);
 // nothing when they are not valid there.
@@ -62,11 +102,13 @@ std::optional<std::u16string> decode_code_page(std::string_view bytes, unsigned 
 unsigned title_code_page();
 #endif
 
-// "<drive>:\PSP\GAME\Velloran\notes\<title>.txt"; the drive must be one
+// "<drive>:\PSP\GAME\Velloran\notes\<title>.txt"; the drive must name one
 // letter, and the title is decoded from code_page alone, then checked.
 NotePath windows_note_path(std::string_view drive, std::string_view title, unsigned code_page);
-// "<mount>/PSP/GAME/Velloran/notes/<title>.txt"; a single letter X names /mnt/x.
-NotePath posix_note_path(std::string_view drive, std::string_view title);
+// "<mount>/PSP/GAME/Velloran/notes/<title>.txt"; a drive letter X names
+// /mnt/x, and ~ or ~/... begins at home when there is one.
+NotePath posix_note_path(std::string_view drive, std::string_view title,
+                         std::string_view home = {});
 // The path rules of the host this program runs on.
 NotePath build_note_path(std::string_view drive, std::string_view title);
 
@@ -80,14 +122,42 @@ std::string temporary_name(unsigned long process_id, int attempt);
 // The note's bytes: the comment, two CR LF line breaks, the body.
 std::string note_contents(const NoteDraft& draft);
 
-// Writes the note at a usable path, replacing any note there in one step, and returns
-// true only once the note and its name have reached the card. When it returns
-// false the card holds the old note (or none) or, if the failure came after
-// the replacement (a sync that failed), the whole new note: never a mixture,
-// and no temporary file.
-bool write_note_file(const NotePath& path, const NoteDraft& draft);
+// Writes the note at a usable path, replacing any note there in one step, and
+// says it was saved only once the note and its name have reached the card.
+// When it was not, the card holds the old note (or none) or, if the failure
+// came after the replacement (a sync that failed), the whole new note: never
+// a mixture, and no temporary file.
+SaveResult write_note_file(const NotePath& path, const NoteDraft& draft);
+
+// Host-specific: whether path names a folder.
+bool is_folder(const std::string& path);
+// Where the notes folder could not be opened: the card missing, or which of
+// its folders is.
+SaveResult find_missing_folder(const NotePath& path, char separator);
+
+// ==== Finding the card ====
+
+struct Mount {
+  std::string point;  // a mount point, or a drive as "E:"
+  std::string type;   // its file system, where the host says
+};
+
+// root, then PSP, GAME, Velloran and notes, joined by separator.
+std::string notes_folder_below(std::string_view root, char separator);
+// The mounts that hold the notes folder, passing over those whose file
+// system may block a look (network shares, the automounter).
+std::vector<std::string> cards_among(const std::vector<Mount>& mounts, char separator);
+#ifndef _WIN32
+// The mounts listed in a mount table such as /proc/self/mounts.
+std::vector<Mount> mounts_in_table(std::istream& table);
+#endif
+// Host-specific: the cards in reach, as the drive question would take them.
+std::vector<std::string> find_cards();
 
 // ==== The save step ====
 
-// Asks for the drive and writes the note. True when the note was saved.
-bool save_note(Console& console, const MessageCatalogue& texts, const NoteDraft& draft);
+// Asks for the drive and writes the note, asking again after each failure
+// until the note is saved or the input ends. With look_for_card, a card
+// found alone is offered, and an empty line takes it. True when saved.
+bool save_note(Console& console, const MessageCatalogue& texts, const NoteDraft& draft,
+               bool look_for_card);

@@ -14,12 +14,19 @@ int hex_value(char c) {
   return -1;
 }
 
-// Parses quoted strings one after another; false on a malformed value.
+// Parses quoted strings one after another; false on a malformed value. A +
+// between two joins them into one.
 bool parse_strings(const std::string& value, std::vector<std::string>& out) {
   std::size_t i = 0;
+  bool joining = false;
   while (true) {
     while (i < value.size() && std::isspace(static_cast<unsigned char>(value[i]))) ++i;
-    if (i == value.size()) return true;
+    if (i == value.size()) return !joining;
+    if (value[i] == '+' && !out.empty() && !joining) {
+      joining = true;
+      ++i;
+      continue;
+    }
     if (value[i] != '"') return false;
     std::string text;
     for (++i; i < value.size() && value[i] != '"'; ++i) {
@@ -70,7 +77,11 @@ bool parse_strings(const std::string& value, std::vector<std::string>& out) {
       text = std::move(repeated);
       i = static_cast<std::size_t>(end - value.c_str());
     }
-    out.push_back(std::move(text));
+    if (joining)
+      out.back() += text;
+    else
+      out.push_back(std::move(text));
+    joining = false;
   }
 }
 
@@ -133,6 +144,10 @@ Case read_case(const std::string& path) {
       c.full_card = word == "yes";
     } else if (name == "output-closed") {
       c.output_closed = word == "yes";
+    } else if (name == "mounted") {
+      c.mounted = word == "yes";
+    } else if (name == "serial") {
+      c.serial = word == "yes";
     } else if (name == "output-full") {
       c.output_full = word == "yes";
     } else if (name == "input-file") {

@@ -81,6 +81,18 @@ char claim_drive_letter(const fs::path& card) {
   return 0;
 }
 
+// Wine's mount manager learns of drive letters when its server starts, so
+// that cases running side by side never see each other's cards. A case that
+// must find its own (and runs alone) restarts it, as the prefix's setup
+// starts it, away from the case's pipes.
+void restart_wine_server(const std::string& wine) {
+  const std::string server = (fs::path(wine).parent_path() / "wineserver").string();
+  const std::string quiet = " </dev/null >/dev/null 2>&1";
+  (void)!std::system(("'" + server + "' -k" + quiet + "; '" + server + "' -p" + quiet + "; '" +
+                      wine + "' wineboot" + quiet)
+                         .c_str());
+}
+
 void release_drive_letter(char letter) {
   const fs::path devices = fs::path(std::getenv("WINEPREFIX")) / "dosdevices";
   std::error_code ignored;
@@ -184,11 +196,13 @@ int run_case(const Options& options, const Case& c) {
       std::cout << "no free drive letter\n";
       return exit_failed;
     }
+    if (c.serial) restart_wine_server(options.wine);
     const char upper = static_cast<char>(letter - 'a' + 'A');
     replace_all(input, "@CARD@", std::string(1, upper));
     replace_all(input, "@card@", std::string(1, letter));
     replace_all(expected_err, "@NOTES@", std::string(1, upper) + ":\\PSP\\GAME\\Velloran\\notes\\");
     replace_all(expected_err, "@CARD@", std::string(1, upper));
+    replace_all(expected_out, "@CARD@", std::string(1, upper));
     // Windows text mode writes each line feed as CR LF.
     expected_out = to_crlf(expected_out);
     expected_err = to_crlf(expected_err);
@@ -196,11 +210,25 @@ int run_case(const Options& options, const Case& c) {
   } else {
     replace_all(input, "@CARD@", card.string());
     replace_all(expected_err, "@NOTES@", (card / notes_below_root).string() + "/");
+    replace_all(expected_err, "@CARD@", card.string());
+    replace_all(expected_out, "@CARD@", card.string());
     argv =
         launcher.empty() ? std::vector<std::string>{exe} : std::vector<std::string>{launcher, exe};
   }
 
   argv.insert(argv.end(), c.args.begin(), c.args.end());
+  if (c.mounted && !windows) {
+    // A mount of its own, seen only by this run: the card in reach to be found.
+    const std::vector<std::string> mount_card = {
+        "/usr/bin/unshare",
+        "-m",
+        "sh",
+        "-c",
+        "mount --bind \"$1\" \"$1\" && shift && exec \"$@\"",
+        "sh",
+        card.string()};
+    argv.insert(argv.begin(), mount_card.begin(), mount_card.end());
+  }
   const auto before = snapshot(scratch.path);
   RunOptions run;
   run.argv = argv;
@@ -223,6 +251,8 @@ int run_case(const Options& options, const Case& c) {
     outcome = run_program(run);
   }
   if (letter) release_drive_letter(letter);
+  // And forgets it again, so that no later case finds its card there.
+  if (letter && c.serial) restart_wine_server(options.wine);
   const auto after = snapshot(scratch.path);
 
   std::cout << options.case_path << ": " << outcome.how_it_ended << " after "

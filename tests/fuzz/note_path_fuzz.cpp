@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,9 +40,19 @@ void require_plain_file_name(std::string_view title, std::string_view name) {
   require(!is_device(std::string(title.substr(0, title.find('.')))));
 }
 
+// The letter a drive answer names: E, E:, E:\ and E:/ name E.
+std::optional<char> letter_of(std::string_view drive) {
+  if (drive.empty()) return std::nullopt;
+  const char lower = static_cast<char>(drive[0] | 0x20);
+  const std::string_view rest = drive.substr(1);
+  if (lower < 'a' || lower > 'z') return std::nullopt;
+  if (rest.empty() || rest == ":" || rest == ":\\" || rest == ":/") return drive[0];
+  return std::nullopt;
+}
+
 std::string posix_mount(std::string_view drive) {
-  if (drive.size() == 1 && std::isalpha(static_cast<unsigned char>(drive[0])))
-    return "/mnt/" + std::string(1, static_cast<char>(std::tolower(drive[0])));
+  if (const auto letter = letter_of(drive))
+    return "/mnt/" + std::string(1, static_cast<char>(*letter | 0x20));
   std::string mount(drive);
   while (!mount.empty() && mount.back() == '/') mount.pop_back();
   return mount;
@@ -59,11 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Windows-1252 decodes each byte to one character, so the name is the
   // title's bytes again; UTF-8 titles must decode whole or be refused.
   const NotePath windows = windows_note_path(drive, title, 1252);
-  require(windows.text ==
-          std::string(drive) + ":\\PSP\\GAME\\Velloran\\notes\\" + std::string(title) + ".txt");
+  const auto letter = letter_of(drive);
+  const std::string card = letter ? std::string(1, *letter) : std::string(drive);
+  require(windows.text == card + ":\\PSP\\GAME\\Velloran\\notes\\" + std::string(title) + ".txt");
   if (windows.usable) {
-    require(drive.size() == 1 && std::isalpha(static_cast<unsigned char>(drive[0])));
-    require(windows.folder == std::string(drive) + ":\\PSP\\GAME\\Velloran\\notes\\");
+    require(letter.has_value());
+    require(windows.folder == card + ":\\PSP\\GAME\\Velloran\\notes\\");
     require(windows.windows_name.size() == title.size() + 4);
     require_plain_file_name(title, std::string(title) + ".txt");
   }

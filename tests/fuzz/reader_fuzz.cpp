@@ -1,7 +1,9 @@
-// Any bytes through read_word, read_char and skip_word_terminator, checked
-// against a plain model of the stream: CR LF read as LF, words cut at their
-// bound, the whitespace that ends a word left for the next read (and taken by
-// the skip that follows), nothing read twice or lost.
+// Any bytes through read_word, read_line, read_char and skip_word_terminator,
+// checked against a plain model of the stream: CR LF read as LF, words and
+// lines past their bound refused whole, the whitespace that ends a word left
+// for the next read (and taken by the skip that follows), a line's line feed
+// taken with it, nothing read twice or lost.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -57,15 +59,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const std::optional<char> c = read_char(console);
       require(c.has_value() == (at < model.size()));
       if (c) require(*c == model[at++]);
+    } else if (order & 0x40000u) {
+      terminator_left = false;
+      const std::optional<Answer> line = read_line(console, bound);
+      require(line.has_value() == (at < model.size()));
+      if (!line) continue;
+      const std::size_t end = std::min(model.find('\n', at), model.size());
+      require(line->too_long == (end - at > bound));
+      require(line->text == model.substr(at, std::min(end - at, bound)));
+      at = std::min(end + 1, model.size());
     } else {
       terminator_left = false;
-      const std::optional<std::string> word = read_word(console, bound);
+      const std::optional<Answer> word = read_word(console, bound);
       while (space_at(at)) ++at;
       require(word.has_value() == (at < model.size()));
       if (!word) continue;
       std::size_t length = 0;
-      while (at + length < model.size() && length < bound && !space_at(at + length)) ++length;
-      require(*word == model.substr(at, length));
+      while (at + length < model.size() && !space_at(at + length)) ++length;
+      require(word->too_long == (length > bound));
+      require(word->text == model.substr(at, std::min(length, bound)));
       at += length;
       terminator_left = space_at(at);
     }
