@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
   if (gather_note(dialogue, draft)) {
     status = save_note(console, catalogue, draft, options.lines) ? exit_ok : exit_not_saved;
     // Started from Explorer or the Start menu, the window would close on the result.
-    if (window_closes_with_program(console)) {
+    if (window_closes_with_program()) {
       print(console, catalogue.press_enter);
       (void)read_line(console, max_answer_length);
     }

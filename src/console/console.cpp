@@ -43,9 +43,16 @@ int next_char(Console& console) {
   return c;
 }
 
-std::optional<Answer> abandon_input(Console& console) {
-  console.input_abandoned = true;
-  return std::nullopt;
+// Adds c to the answer, or, past its bound, passes over it. False once the
+// answer has run on past max_passed_over: the input is then taken as ended.
+bool take(Console& console, Answer& answer, int c, std::size_t max_length,
+          std::size_t& passed_over) {
+  if (answer.text.size() == max_length) answer.too_long = true;
+  if (!answer.too_long)
+    answer.text.push_back(static_cast<char>(c));
+  else if (++passed_over > max_passed_over)
+    console.input_abandoned = true;
+  return !console.input_abandoned;
 }
 
 }  // namespace
@@ -77,18 +84,14 @@ bool is_word_space(int c) {
 }
 
 std::optional<Answer> read_word(Console& console, std::size_t max_length) {
+  skip_whitespace(console);
   int c = next_char(console);
-  while (is_word_space(c)) c = next_char(console);
   if (c == EOF) return std::nullopt;
 
   Answer word;
   std::size_t passed_over = 0;
   do {
-    if (word.text.size() == max_length) word.too_long = true;
-    if (!word.too_long)
-      word.text.push_back(static_cast<char>(c));
-    else if (++passed_over > max_passed_over)
-      return abandon_input(console);
+    if (!take(console, word, c, max_length, passed_over)) return std::nullopt;
     c = next_char(console);
   } while (c != EOF && !is_word_space(c));
   if (console.input_failed) return std::nullopt;  // cut short by the failure: not an answer
@@ -104,13 +107,8 @@ std::optional<Answer> read_line(Console& console, std::size_t max_length) {
   if (c == EOF) return std::nullopt;
   Answer line;
   std::size_t passed_over = 0;
-  for (; c != EOF && c != '\n'; c = next_char(console)) {
-    if (line.text.size() == max_length) line.too_long = true;
-    if (!line.too_long)
-      line.text.push_back(static_cast<char>(c));
-    else if (++passed_over > max_passed_over)
-      return abandon_input(console);
-  }
+  for (; c != EOF && c != '\n'; c = next_char(console))
+    if (!take(console, line, c, max_length, passed_over)) return std::nullopt;
   if (console.input_failed) return std::nullopt;
   return line;
 }

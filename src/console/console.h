@@ -93,7 +93,7 @@ bool window_is_the_programs_alone(unsigned console_processes, bool input_is_cons
                                   bool output_is_console);
 // Host-specific: the same for this run; never on POSIX, where a terminal
 // outlives the program.
-bool window_closes_with_program(const Console& console);
+bool window_closes_with_program();
 
 // Host-specific: after a read of in failed, waits until it may be read again
 // (a non-blocking input with nothing in it yet). False when the failure is real.

@@ -201,7 +201,7 @@ void resume_colours(Console& console) {
   sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
-bool window_closes_with_program(const Console& /*console*/) {
+bool window_closes_with_program() {
   return false;
 }
 

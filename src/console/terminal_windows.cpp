@@ -61,7 +61,7 @@ bool write_fully(std::FILE* stream, std::string_view text) {
          std::fflush(stream) == 0;
 }
 
-bool window_closes_with_program(const Console& /*console*/) {
+bool window_closes_with_program() {
   DWORD processes[2];
   DWORD mode = 0;
   return window_is_the_programs_alone(GetConsoleProcessList(processes, 2),

@@ -88,7 +88,7 @@ bool is_control_character(char32_t c) {
 }
 
 bool is_allowed_in_title(char32_t c) {
-  return c >= first_printable && c != delete_character &&
+  return !is_control_character(c) &&
          (c > delete_character ||
           refused_title_characters.find(static_cast<char>(c)) == std::string_view::npos);
 }

@@ -24,9 +24,10 @@ std::string_view failure_line(const MessageCatalogue& texts, SaveFault fault) {
   return texts.save_failed;
 }
 
-// The rest of the line after any blank lines, without the blanks around it.
-std::optional<Answer> read_drive(Console& console) {
-  skip_whitespace(console);
+// The rest of the line, without the whitespace around it. Empty lines before
+// it are passed over, unless an empty line is an answer (it takes a card found).
+std::optional<Answer> read_drive(Console& console, bool empty_is_an_answer) {
+  if (!empty_is_an_answer) skip_whitespace(console);
   std::optional<Answer> answer = read_line(console, max_posix_path_length);
   if (answer) answer->text = std::string(trim_space(answer->text));
   return answer;
@@ -68,12 +69,8 @@ bool save_note(Console& console, const MessageCatalogue& texts, const NoteDraft&
       print_error(console, failure_line(texts, last.fault), last.detail);
     print(console, texts.ask_drive);
     if (found) print(console, texts.card_found, *found);
-    std::optional<Answer> drive =
-        found ? read_line(console, max_posix_path_length) : read_drive(console);
-    if (drive && found) {
-      drive->text = std::string(trim_space(drive->text));
-      if (drive->text.empty() && !drive->too_long) drive->text = *found;
-    }
+    std::optional<Answer> drive = read_drive(console, found.has_value());
+    if (drive && found && drive->text.empty() && !drive->too_long) drive->text = *found;
     if (!drive) {
       if (!console.input_failed) print_error(console, texts.not_saved);
       return false;
