@@ -59,6 +59,7 @@ std::string lines_for_screen(std::string_view body) {
 
 // Asked after the caller printed the question. Nothing when input has ended.
 std::optional<bool> ask_yes_no(Dialogue& d) {
+  begin_answer(d.console);
   if (d.lines) {
     print(d.console, d.texts.answer_hint);
     const std::optional<Answer> line = read_line(d.console, max_answer_length);
@@ -79,6 +80,7 @@ std::optional<Answer> read_filled_line(Console& console) {
   for (;;) {
     std::optional<Answer> line = read_line(console, max_answer_length);
     if (!line || line->too_long || !trim_space(line->text).empty()) return line;
+    if (!pass_over(console, line->text.size() + 1)) return std::nullopt;
   }
 }
 
@@ -91,7 +93,10 @@ std::optional<Answer> read_note_lines(Console& console) {
        (line = read_line(console, max_answer_length)) && (line->too_long || !line->text.empty());) {
     note->too_long = note->too_long || line->too_long ||
                      note->text.size() + 2 + line->text.size() > max_answer_length;
-    if (!note->too_long) note->text.append("\r\n").append(line->text);
+    if (!note->too_long)
+      note->text.append("\r\n").append(line->text);
+    else if (!pass_over(console, line->text.size() + 1))
+      break;  // taken as the end of input: the note is refused as too long
   }
   if (console.input_failed) return std::nullopt;
   return note;
@@ -100,6 +105,7 @@ std::optional<Answer> read_note_lines(Console& console) {
 enum class Asked { title, comment, note };
 
 std::optional<Answer> read_answer(Dialogue& d, Asked asked) {
+  begin_answer(d.console);
   if (!d.lines) return read_word(d.console, max_answer_length);
   if (asked == Asked::note) return read_note_lines(d.console);
   std::optional<Answer> line = read_filled_line(d.console);
@@ -130,9 +136,9 @@ std::string title_refusal(const MessageCatalogue& texts, const TitleProblem& pro
 // Clears the screen, shows the prompt and reads an answer, until one is
 // taken: a longer one than there is room for, or a title that cannot name a
 // note, is refused with a line that says why, and the question asked again.
-// Nothing when input has ended.
-std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt) {
-  std::string refusal;
+// Nothing when input has ended. A refusal given is shown the first time.
+std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt,
+                               std::string refusal = {}) {
   for (;;) {
     clear_screen(d.console);
     // Where the user types the answer again.
@@ -197,7 +203,8 @@ struct Options {
 
 // --help and --version (-h, -V) answer and end the program, with status 1
 // when the answer could not be written; --lines (-l) takes each answer as a
-// whole line. Any other argument is ignored, as it always was.
+// whole line. Any other argument is ignored, as it always was; an unknown
+// option is named, in case it was mistyped.
 Options read_options(Console& console, std::span<char*> arguments) {
   Options options;
   for (const std::string_view argument : arguments) {
@@ -206,12 +213,16 @@ Options read_options(Console& console, std::span<char*> arguments) {
       options.lines = true;
       continue;
     }
-    if (argument == "--version" || argument == "-V")
+    if (argument == "--version" || argument == "-V") {
       written = print(console, "%s " NOTECREATOR_VERSION "\n", NOTECREATOR_PROGRAM);
-    else if (argument == "--help" || argument == "-h")
+    } else if (argument == "--help" || argument == "-h") {
       written = print(console, catalogue.usage, NOTECREATOR_PROGRAM);
-    else
+    } else {
+      if (argument.size() > 1 && argument.front() == '-')
+        print_error(console,
+                    NOTECREATOR_PROGRAM ": " + fill_format(catalogue.unknown_option, argument));
       continue;
+    }
     options.answered = written ? exit_ok : exit_answer_not_written;
     return options;
   }
@@ -230,7 +241,20 @@ int main(int argc, char** argv) {
   NoteDraft draft;
   int status = exit_ok;
   if (gather_note(dialogue, draft)) {
-    status = save_note(console, catalogue, draft, options.lines) ? exit_ok : exit_not_saved;
+    SaveEnd end = save_note(console, catalogue, draft, options.lines);
+    // The card refuses the title as a name: another title, on the same card.
+    while (end.name_refused) {
+      std::optional<std::string> title =
+          ask(dialogue, Asked::title, catalogue.ask_title, std::move(end.refusal));
+      if (!title) {
+        if (!console.input_failed) print_error(console, catalogue.not_saved);
+        end = {};
+        break;
+      }
+      draft.title = std::move(*title);
+      end = save_note(console, catalogue, draft, options.lines, end.drive);
+    }
+    status = end.saved ? exit_ok : exit_not_saved;
     // Started from Explorer or the Start menu, the window would close on the result.
     if (window_closes_with_program()) {
       print(console, catalogue.press_enter);

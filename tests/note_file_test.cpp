@@ -9,10 +9,11 @@
 #include <sys/mount.h>
 #endif
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "notefile/notefile.h"
@@ -129,29 +130,91 @@ TEST_F(NoteFile, AReadOnlyCardSaysSo) {
 }
 #endif
 
-// The card found by itself: the mounts that hold the notes folder, less the
-// file systems a look could hang on.
+// The card found by itself: the mounts that hold the notes folder, each card
+// once, less the file systems a look could hang on.
 TEST_F(NoteFile, CardsAmongTheMountsAreThoseWithTheNotesFolder) {
-  const fs::path no_notes = card / "PSP";  // a folder, without the notes below it
-  const std::vector<Mount> mounts = {
-      {"/", "ext4"},           {card.string(), "vfat"},  {no_notes.string(), "vfat"},
-      {card.string(), "vfat"},  // mounted twice
-      {card.string(), "nfs4"}, {card.string(), "autofs"}};
-  EXPECT_EQ(cards_among(mounts, '/'), std::vector<std::string>{card.string()});
-  EXPECT_EQ(cards_among({{card.string(), "cifs"}}, '/'), std::vector<std::string>{});
+  struct MountCase {
+    std::string name;  // a card of its own below the scratch folder
+    std::string type;
+    bool offered;
+  };
+  const MountCase cases[] = {
+      {"vfat", "vfat", true},
+      {"exfat", "exfat", true},
+      {"fuseblk", "fuseblk", true},
+      {"nfs4", "nfs4", false},
+      {"autofs", "autofs", false},
+      {"cifs", "cifs", false},
+      {"rclone", "fuse.rclone", false},
+      {"sshfs", "fuse.sshfs", false},
+      {"9p", "9p", false},  // WSL's, and only at /mnt/<letter>
+  };
+  std::vector<Mount> mounts = {{"/", "ext4"}, {(card / "PSP").string(), "vfat"}};  // no notes
+  std::vector<std::string> offered;
+  for (const auto& c : cases) {
+    fs::create_directories(card / c.name / "PSP" / "GAME" / "Velloran" / "notes");
+    mounts.push_back({(card / c.name).string(), c.type});
+    if (c.offered) offered.push_back((card / c.name).string());
+  }
+  // One card at two points, the longer listed first: once, by the shorter.
+  fs::create_directory_symlink(card / "vfat", card / "vfat, bound again");
+  mounts.insert(mounts.begin(), {(card / "vfat, bound again").string(), "vfat"});
+  EXPECT_EQ(cards_among(mounts, '/'), offered);
+}
+
+TEST(MayHoldCard, TakesWslDrivesOnlyWhereWslPutsThem) {
+  EXPECT_TRUE(may_hold_card({"/mnt/e", "9p"}));
+  EXPECT_TRUE(may_hold_card({"/mnt/e", "drvfs"}));
+  EXPECT_FALSE(may_hold_card({"/mnt/wsl", "9p"}));
+  EXPECT_FALSE(may_hold_card({"/mnt/e", "fuse"}));
 }
 
 TEST(MountsInTable, TakesEachMountPointAndTypeWithItsBlanks) {
-  std::istringstream table(
+  const std::vector<Mount> mounts = mounts_in_table(
       "/dev/sdb1 /media/al/NO\\040NAME vfat rw,nosuid 0 0\n"
       "server:/x /mnt/x nfs4 rw 0 0\n"
-      "C:\\134 /mnt/c 9p rw 0 0\n");
-  const std::vector<Mount> mounts = mounts_in_table(table);
-  ASSERT_EQ(mounts.size(), 3u);
+      "C:\\134 /mnt/back\\134slash\\011tab 9p rw 0 0\n"
+      "short line\n"
+      "/dev/sdc1\t/media/last\tfuseblk rw 0 0");
+  ASSERT_EQ(mounts.size(), 4u);
   EXPECT_EQ(mounts[0].point, "/media/al/NO NAME");
   EXPECT_EQ(mounts[0].type, "vfat");
   EXPECT_EQ(mounts[1].type, "nfs4");
-  EXPECT_EQ(mounts[2].point, "/mnt/c");
+  EXPECT_EQ(mounts[2].point, "/mnt/back\\slash\ttab");
+  EXPECT_EQ(mounts[3].point, "/media/last");
+  EXPECT_EQ(mounts[3].type, "fuseblk");
+}
+
+// What each failure says to the user: the fault, and its words.
+TEST(PosixSaveFault, SaysWhatIsReallyWrong) {
+  struct FaultCase {
+    int error;
+    SaveStep step;
+    bool folder_writable;
+    SaveFault fault;
+    std::string words;
+  };
+  const FaultCase cases[] = {
+      {EROFS, SaveStep::create, false, SaveFault::read_only, "read-only or write-protected"},
+      {EACCES, SaveStep::create, false, SaveFault::not_permitted, "you may not write there"},
+      {EPERM, SaveStep::open_folder, false, SaveFault::not_permitted, "you may not write there"},
+      {EPERM, SaveStep::rename, false, SaveFault::not_permitted, "you may not write there"},
+      // A FAT driver's refusal of a name it cannot store.
+      {EPERM, SaveStep::rename, true, SaveFault::name_refused, "refuses the name"},
+      {EINVAL, SaveStep::rename, true, SaveFault::name_refused, "refuses the name"},
+      {EILSEQ, SaveStep::rename, true, SaveFault::name_refused, "refuses the name"},
+      {ENAMETOOLONG, SaveStep::rename, true, SaveFault::name_refused, "refuses the name"},
+      {ENAMETOOLONG, SaveStep::open_folder, true, SaveFault::path_too_long, "path is too long"},
+      {ENOSPC, SaveStep::write, true, SaveFault::full, "the card is full"},
+      {EFBIG, SaveStep::write, true, SaveFault::full, "the card is full"},
+      {EIO, SaveStep::sync, true, SaveFault::other, "could not be saved: x"},
+  };
+  for (const auto& c : cases) {
+    const SaveFault fault = posix_save_fault(c.error, c.step, c.folder_writable);
+    EXPECT_EQ(fault, c.fault) << std::strerror(c.error);
+    EXPECT_NE(failure_line(catalogue, {fault, "x"}).find(c.words), std::string::npos)
+        << std::strerror(c.error) << ": " << failure_line(catalogue, {fault, "x"});
+  }
 }
 
 TEST_F(NoteFile, ALeftoverTemporaryFileDoesNotStopTheNextSave) {

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <string>
 
@@ -82,11 +85,12 @@ TEST(WindowsNotePath, ComposesTheTemplateAndTakesOneLetterOnly) {
       {"E:", "Courses", "E:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
       {"e:\\", "Courses", "e:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
       {"E:/", "Courses", "E:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", true},
-      {"E::", "Courses", "E:::\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
-      {"E:\\x", "Courses", "E:\\x:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
-      {"EF", "Courses", "EF:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
-      {"1", "Courses", "1:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
-      {"\xc9", "Courses", "\xc9:\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      {"E::", "Courses", "E::\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      // Not a drive: shown as typed, with no colon added.
+      {"E:\\x", "Courses", "E:\\x\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      {"EF", "Courses", "EF\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      {"1", "Courses", "1\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
+      {"\xc9", "Courses", "\xc9\\PSP\\GAME\\Velloran\\notes\\Courses.txt", false},
       {"E", "..\\x", "E:\\PSP\\GAME\\Velloran\\notes\\..\\x.txt", false},
       {"E", "NUL", "E:\\PSP\\GAME\\Velloran\\notes\\NUL.txt", false},
       // The title is decoded alone, and the rules hold for what it decodes to.
@@ -107,6 +111,42 @@ TEST(WindowsNotePath, ComposesTheTemplateAndTakesOneLetterOnly) {
   }
   EXPECT_EQ(windows_note_path("E", "caf\xc3\xa9", 65001).windows_name, u"caf\u00e9.txt");
 }
+
+#ifdef _WIN32
+// What each failure says to the user: the fault, and its words.
+TEST(WindowsSaveFault, SaysWhatIsReallyWrong) {
+  struct FaultCase {
+    DWORD error;
+    SaveStep step;
+    DWORD target;  // the attributes of what is at the note's place
+    SaveFault fault;
+    std::string words;
+  };
+  constexpr DWORD nothing = INVALID_FILE_ATTRIBUTES;
+  const FaultCase cases[] = {
+      {ERROR_WRITE_PROTECT, SaveStep::create, nothing, SaveFault::read_only, "write-protected"},
+      {ERROR_ACCESS_DENIED, SaveStep::create, nothing, SaveFault::not_permitted, "may not write"},
+      {ERROR_ACCESS_DENIED, SaveStep::rename, nothing, SaveFault::not_permitted, "may not write"},
+      {ERROR_ACCESS_DENIED, SaveStep::rename, FILE_ATTRIBUTE_READONLY, SaveFault::not_permitted,
+       "may not write"},
+      {ERROR_ACCESS_DENIED, SaveStep::rename, FILE_ATTRIBUTE_DIRECTORY, SaveFault::note_is_folder,
+       "a folder has the note's name"},
+      // Replacing a note another program holds open.
+      {ERROR_ACCESS_DENIED, SaveStep::rename, FILE_ATTRIBUTE_ARCHIVE, SaveFault::note_in_use,
+       "open in another program"},
+      {ERROR_SHARING_VIOLATION, SaveStep::rename, FILE_ATTRIBUTE_ARCHIVE, SaveFault::note_in_use,
+       "open in another program"},
+      {ERROR_INVALID_NAME, SaveStep::rename, nothing, SaveFault::name_refused, "refuses the name"},
+      {ERROR_DISK_FULL, SaveStep::write, nothing, SaveFault::full, "the card is full"},
+      {ERROR_CRC, SaveStep::write, nothing, SaveFault::other, "could not be saved: x"},
+  };
+  for (const auto& c : cases) {
+    const SaveFault fault = windows_save_fault(c.error, c.step, c.target);
+    EXPECT_EQ(fault, c.fault) << c.error;
+    EXPECT_NE(failure_line(catalogue, {fault, "x"}).find(c.words), std::string::npos) << c.error;
+  }
+}
+#endif
 
 TEST(PosixNotePath, TakesAMountPointOrAWslDriveLetter) {
   const std::string long_mount = "/" + std::string(4000, 'm');

@@ -45,14 +45,11 @@ int next_char(Console& console) {
 
 // Adds c to the answer, or, past its bound, passes over it. False once the
 // answer has run on past max_passed_over: the input is then taken as ended.
-bool take(Console& console, Answer& answer, int c, std::size_t max_length,
-          std::size_t& passed_over) {
+bool take(Console& console, Answer& answer, int c, std::size_t max_length) {
   if (answer.text.size() == max_length) answer.too_long = true;
-  if (!answer.too_long)
-    answer.text.push_back(static_cast<char>(c));
-  else if (++passed_over > max_passed_over)
-    console.input_abandoned = true;
-  return !console.input_abandoned;
+  if (answer.too_long) return pass_over(console, 1);
+  answer.text.push_back(static_cast<char>(c));
+  return true;
 }
 
 }  // namespace
@@ -89,9 +86,8 @@ std::optional<Answer> read_word(Console& console, std::size_t max_length) {
   if (c == EOF) return std::nullopt;
 
   Answer word;
-  std::size_t passed_over = 0;
   do {
-    if (!take(console, word, c, max_length, passed_over)) return std::nullopt;
+    if (!take(console, word, c, max_length)) return std::nullopt;
     c = next_char(console);
   } while (c != EOF && !is_word_space(c));
   if (console.input_failed) return std::nullopt;  // cut short by the failure: not an answer
@@ -106,17 +102,26 @@ std::optional<Answer> read_line(Console& console, std::size_t max_length) {
   int c = next_char(console);
   if (c == EOF) return std::nullopt;
   Answer line;
-  std::size_t passed_over = 0;
   for (; c != EOF && c != '\n'; c = next_char(console))
-    if (!take(console, line, c, max_length, passed_over)) return std::nullopt;
+    if (!take(console, line, c, max_length)) return std::nullopt;
   if (console.input_failed) return std::nullopt;
   return line;
 }
 
 void skip_whitespace(Console& console) {
   int c = next_char(console);
-  while (is_word_space(c)) c = next_char(console);
-  if (c != EOF) console.unread = c;
+  while (is_word_space(c) && pass_over(console, 1)) c = next_char(console);
+  if (c != EOF && !console.input_abandoned) console.unread = c;
+}
+
+void begin_answer(Console& console) {
+  console.passed_over = 0;
+}
+
+bool pass_over(Console& console, std::size_t bytes) {
+  console.passed_over += bytes;
+  if (console.passed_over > max_passed_over) console.input_abandoned = true;
+  return !console.input_abandoned;
 }
 
 std::optional<char> read_char(Console& console) {

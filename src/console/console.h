@@ -22,6 +22,7 @@ struct Console {
   bool input_failed = false;      // a read failed, which is not the end of input; later reads
                                   // all give the end of input
   bool input_abandoned = false;   // an answer ran on past max_passed_over: taken as the end
+  std::size_t passed_over = 0;    // bytes passed over since the answer being read began
 };
 
 // The program's console over the standard streams, set up for this host.
@@ -37,8 +38,16 @@ void print_error(Console& console, std::string_view text);
 void print_error(Console& console, std::string_view format, std::string_view field);
 
 // Past this, an answer is no one's typing (/dev/zero, say): rather than pass
-// over it for ever, the input is taken to have ended there.
+// over it for ever, the input is taken to have ended there. It counts all
+// that one answer passes over: its bytes past their bound, the blank lines
+// before it, the lines of a note past its bound.
 inline constexpr std::size_t max_passed_over = std::size_t{16} << 20;
+
+// Starts the count of what the next answer passes over.
+void begin_answer(Console& console);
+// Counts bytes passed over; false once the answer has run on past
+// max_passed_over, and the input is taken as ended.
+bool pass_over(Console& console, std::size_t bytes);
 
 // A word or a line as read. One longer than its bound is no answer: too_long
 // is set, text holds only its first bytes, and the rest of it has been passed

@@ -20,6 +20,13 @@ const MessageCatalogue catalogue = {
     .save_no_card = "The note could not be saved: there is no card at %s\n",
     .save_no_notes_folder = "The note could not be saved: the card has no folder %s\n",
     .save_read_only = "The note could not be saved: the card is read-only or write-protected: %s\n",
+    .save_not_permitted = "The note could not be saved: you may not write there: %s\n",
+    .save_name_refused =
+        "The note could not be saved: the card refuses the name %s. Type another title.\n",
+    .save_note_is_folder =
+        "The note could not be saved: a folder has the note's name; rename or move it: %s\n",
+    .save_note_in_use =
+        "The note could not be saved: the old note is open in another program; close it: %s\n",
     .save_full = "The note could not be saved: the card is full: %s\n",
     .save_path_too_long = "The note could not be saved: the path is too long for this drive: %s\n",
     .save_failed = "The note could not be saved: %s\n",
@@ -34,6 +41,9 @@ const MessageCatalogue catalogue = {
     .press_enter = "Press Enter to close.\n",
     .note_ends_hint = "(an empty line ends the note)\n",
     .card_found = "(found: %s - press Enter to use it)\n",
+    .cards_found = "(found these cards - type the number of one to use it)\n",
+    .no_card_hint = "(no card found - type where it is, such as %s)\n",
+    .unknown_option = "unknown option %s, ignored (see --help)\n",
     .usage =
         "Usage: %s [-l | --lines] [-h | --help | -V | --version]\n"
         "\n"
@@ -44,14 +54,17 @@ const MessageCatalogue catalogue = {
         "(Linux, macOS). The notes folder must exist already.\n"
         "\n"
         "Each answer is one word: what follows the first blank answers the next\n"
-        "question. At a yes/no question only a lower-case y means yes.\n"
+        "question. At a yes/no question only a lower-case y means yes. The answer\n"
+        "to the letter question is the rest of its line.\n"
         "\n"
         "  -l, --lines  take each answer as a whole line instead: a title or a\n"
         "               note of several words, a note of several lines (an empty\n"
         "               line ends it), y or yes in any case for yes; and offer the\n"
-        "               card at the letter question when it finds exactly one\n"
+        "               card at the letter question when it finds exactly one,\n"
+        "               or the cards by number when it finds several\n"
         "\n"
-        "It takes no other arguments, and ignores any other it is given.\n"
+        "It takes no other arguments: it ignores any other it is given, and names\n"
+        "an unknown option on standard error.\n"
         "\n"
         "Exit status: 0 saved, or saving not asked for; 1 not saved; 2 the input\n"
         "could not be read.\n",

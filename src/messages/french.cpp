@@ -21,6 +21,16 @@ const MessageCatalogue catalogue = {
     .save_read_only =
         "La note n'a pas pu etre sauvee: la carte est en lecture seule ou protegee en ecriture: "
         "%s\n",
+    .save_not_permitted =
+        "La note n'a pas pu etre sauvee: vous n'avez pas le droit d'y ecrire: %s\n",
+    .save_name_refused =
+        "La note n'a pas pu etre sauvee: la carte refuse le nom %s. Tapez un autre titre.\n",
+    .save_note_is_folder =
+        "La note n'a pas pu etre sauvee: un dossier porte le nom de la note; "
+        "renommez-le ou deplacez-le: %s\n",
+    .save_note_in_use =
+        "La note n'a pas pu etre sauvee: l'ancienne note est ouverte dans un "
+        "autre programme; fermez-la: %s\n",
     .save_full = "La note n'a pas pu etre sauvee: la carte est pleine: %s\n",
     .save_path_too_long =
         "La note n'a pas pu etre sauvee: le chemin est trop long pour ce lecteur: %s\n",
@@ -36,6 +46,9 @@ const MessageCatalogue catalogue = {
     .press_enter = "Appuyez sur Entree pour fermer.\n",
     .note_ends_hint = "(une ligne vide termine la note)\n",
     .card_found = "(trouvee : %s - appuyez sur Entree pour l'utiliser)\n",
+    .cards_found = "(cartes trouvees - tapez le numero de celle a utiliser)\n",
+    .no_card_hint = "(aucune carte trouvee - tapez ou elle est, par exemple %s)\n",
+    .unknown_option = "option inconnue %s, ignoree (voir --help)\n",
     .usage =
         "Utilisation : %s [-l | --lines] [-h | --help | -V | --version]\n"
         "\n"
@@ -48,14 +61,17 @@ const MessageCatalogue catalogue = {
         "\n"
         "Chaque reponse est un mot : ce qui suit le premier blanc repond a la\n"
         "question suivante. A une question oui/non, seul un o minuscule dit oui.\n"
+        "La reponse a la question de la lettre est le reste de sa ligne.\n"
         "\n"
         "  -l, --lines  prendre plutot chaque reponse comme une ligne entiere : un\n"
         "               titre ou une note de plusieurs mots, une note de plusieurs\n"
         "               lignes (une ligne vide la termine), o ou oui en majuscules\n"
         "               ou minuscules pour oui ; et proposer la carte a la question\n"
-        "               de la lettre quand il en trouve exactement une\n"
+        "               de la lettre quand il en trouve exactement une, ou les\n"
+        "               cartes par numero quand il en trouve plusieurs\n"
         "\n"
-        "Ne prend aucun autre argument, et ignore tout autre argument donne.\n"
+        "Ne prend aucun autre argument : il ignore tout autre argument donne, et\n"
+        "nomme une option inconnue sur la sortie d'erreur.\n"
         "\n"
         "Code de sortie : 0 note sauvee, ou sauvegarde non demandee ; 1 note non\n"
         "sauvee ; 2 l'entree n'a pas pu etre lue.\n",

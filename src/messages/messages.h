@@ -24,6 +24,10 @@ struct MessageCatalogue {
   std::string_view save_no_card;
   std::string_view save_no_notes_folder;
   std::string_view save_read_only;
+  std::string_view save_not_permitted;
+  std::string_view save_name_refused;    // "%s" is the note's file name
+  std::string_view save_note_is_folder;  // Windows
+  std::string_view save_note_in_use;     // Windows
   std::string_view save_full;
   std::string_view save_path_too_long;
   std::string_view save_failed;  // any other failure: the path and the system's words
@@ -38,6 +42,9 @@ struct MessageCatalogue {
   std::string_view press_enter;     // Windows: before a window that closes with the program does
   std::string_view note_ends_hint;  // --lines: below enter_note
   std::string_view card_found;      // --lines: below ask_drive; "%s" is the card found
+  std::string_view cards_found;     // --lines: below ask_drive, above the cards by number
+  std::string_view no_card_hint;    // --lines, no card found: "%s" is an answer for example
+  std::string_view unknown_option;  // "%s" is the option
   std::string_view usage;           // for --help; "%s" is the program's name
   char yes_letter;                  // the only answer that means yes
   std::string_view yes_word;        // --lines: means yes too, as the letter does there in any case

@@ -26,3 +26,11 @@ unsigned title_code_page() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 ? GetConsoleCP() : GetACP();
 }
+
+// The console shows text in its output code page; elsewhere (a file, a
+// pipe) text is read as ANSI, as it is written to one.
+unsigned output_code_page() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0 ? GetConsoleOutputCP()
+                                                                    : GetACP();
+}

@@ -68,28 +68,52 @@ bool sync_folder(int folder) {
   return sync_to_medium(folder) || errno == EINVAL;
 }
 
-// What a failed call says about the card.
-SaveResult failure(const NotePath& path, int error) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-      return find_missing_folder(path, '/');
-    case EROFS:
-    case EACCES:
-    case EPERM:
-      return {SaveFault::read_only, path.text};
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:  // past the file size a user may write: no more room for them
-      return {SaveFault::full, path.text};
-    case ENAMETOOLONG:
-      return {SaveFault::path_too_long, path.text};
-    default:
-      return {SaveFault::other, path.text + ": " + std::strerror(error)};
+// The test suite may have the card refuse the name, as a FAT driver does.
+int rename_in(int folder, const std::string& from, const std::string& to) {
+  if (refused_by_test(to)) {
+    errno = EINVAL;
+    return -1;
   }
+  return renameat(folder, from.c_str(), folder, to.c_str());
+}
+
+// What a failed call at a step says about the card.
+SaveResult failure(const NotePath& path, int error, SaveStep step, int folder = -1) {
+  const bool folder_writable = folder >= 0 && faccessat(folder, ".", W_OK, AT_EACCESS) == 0;
+  return save_failure(path, posix_save_fault(error, step, folder_writable), '/',
+                      std::strerror(error));
 }
 
 }  // namespace
+
+SaveFault posix_save_fault(int error, SaveStep step, bool folder_writable) {
+  // Where the user's name is given: the folder's own refusals come sooner.
+  const bool naming = step == SaveStep::rename;
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return SaveFault::no_notes_folder;  // or no card: which, a look tells
+    case EROFS:
+      return SaveFault::read_only;
+    case EPERM:
+      // FAT drivers refuse a name they cannot store so.
+      return naming && folder_writable ? SaveFault::name_refused : SaveFault::not_permitted;
+    case EACCES:
+      return SaveFault::not_permitted;
+    case EINVAL:
+    case EILSEQ:
+      return naming ? SaveFault::name_refused : SaveFault::other;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:  // past the file size a user may write: no more room for them
+      return SaveFault::full;
+    case ENAMETOOLONG:
+      // The path was bounded before: at the rename, the name is too long for the card.
+      return naming ? SaveFault::name_refused : SaveFault::path_too_long;
+    default:
+      return SaveFault::other;
+  }
+}
 
 bool is_folder(const std::string& path) {
   struct stat status = {};
@@ -99,26 +123,26 @@ bool is_folder(const std::string& path) {
 SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
   const std::string name = path.text.substr(path.folder.size());
   const UniqueFd folder(open(path.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.fd < 0) return failure(path, errno);
+  if (folder.fd < 0) return failure(path, errno, SaveStep::open_folder);
   // Held until the last sync: a Ctrl-C before it would leave the temporary
   // file behind, or a renamed entry not yet on the card.
   const InterruptsHeld held;
   std::string temporary;
   UniqueFd file(create_temporary(folder.fd, temporary));
-  if (file.fd < 0) return failure(path, errno);
+  if (file.fd < 0) return failure(path, errno, SaveStep::create, folder.fd);
   if (!write_all(file.fd, note_contents(draft)) || !sync_to_medium(file.fd)) {
     const int error = errno;
     unlinkat(folder.fd, temporary.c_str(), 0);
-    return failure(path, error);
+    return failure(path, error, SaveStep::write);
   }
   // Linux's vfat frees a replaced file's clusters only at its last close, so
   // holding the old note open keeps its clusters while its entry may still
   // name them on the card. Non-blocking: the name may be a FIFO.
   UniqueFd old_note(openat(folder.fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0) {
+  if (rename_in(folder.fd, temporary, name) != 0) {
     const int error = errno;
     unlinkat(folder.fd, temporary.c_str(), 0);
-    return failure(path, error);
+    return failure(path, error, SaveStep::rename, folder.fd);
   }
   bool synced = false;
   if (old_note.fd < 0) {
@@ -133,5 +157,5 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
     synced = sync_folder(folder.fd) && sync_to_medium(file.fd) && old_note.close_now() &&
              sync_folder(folder.fd) && file.close_now();
   }
-  return synced ? SaveResult{} : failure(path, errno);
+  return synced ? SaveResult{} : failure(path, errno, SaveStep::sync);
 }

@@ -108,43 +108,76 @@ bool move_and_flush(const std::wstring& temporary, const std::wstring& note) {
   return placed.handle != INVALID_HANDLE_VALUE && FlushFileBuffers(placed.handle) != 0;
 }
 
-// The system's own words for an error, without their final line break.
+// The system's own words for an error, without their final line break, in
+// the code page the output is shown in.
 std::string system_message(DWORD error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message;
+  if (length > 0) {
+    const int wide_length = static_cast<int>(length);
+    const unsigned code_page = output_code_page();
+    const int size =
+        WideCharToMultiByte(code_page, 0, text, wide_length, nullptr, 0, nullptr, nullptr);
+    message.resize(static_cast<std::size_t>(std::max(size, 0)));
+    WideCharToMultiByte(code_page, 0, text, wide_length, message.data(), size, nullptr, nullptr);
+  }
   LocalFree(text);
+  if (message.empty()) return "error " + std::to_string(error);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.'))
     message.pop_back();
   return message;
 }
 
-// What a failed call says about the card.
-SaveResult failure(const NotePath& path, DWORD error) {
+// What a failed call at a step says about the card.
+SaveResult failure(const NotePath& path, DWORD error, SaveStep step) {
+  const DWORD target = step == SaveStep::rename
+                           ? GetFileAttributesW(long_path(path.folder, path.windows_name).c_str())
+                           : INVALID_FILE_ATTRIBUTES;
+  return save_failure(path, windows_save_fault(error, step, target), '\\', system_message(error));
+}
+
+}  // namespace
+
+SaveFault windows_save_fault(unsigned long error, SaveStep step, unsigned long target_attributes) {
+  const bool naming = step == SaveStep::rename;
+  const bool target_exists = target_attributes != INVALID_FILE_ATTRIBUTES;
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
     case ERROR_NOT_READY:
     case ERROR_BAD_NETPATH:
-      return find_missing_folder(path, '\\');
+      return SaveFault::no_notes_folder;  // or no card: which, a look tells
     case ERROR_WRITE_PROTECT:
+      return SaveFault::read_only;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return SaveFault::note_in_use;
     case ERROR_ACCESS_DENIED:
-      return {SaveFault::read_only, path.text};
+      // A replace refused: by a folder in the way, or by the old note held
+      // open; a read-only note is the user's to unlock.
+      if (naming && target_exists && (target_attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return SaveFault::note_is_folder;
+      if (naming && target_exists && (target_attributes & FILE_ATTRIBUTE_READONLY) == 0)
+        return SaveFault::note_in_use;
+      return SaveFault::not_permitted;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_NO_UNICODE_TRANSLATION:
+      return naming ? SaveFault::name_refused : SaveFault::other;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return {SaveFault::full, path.text};
+      return SaveFault::full;
     case ERROR_FILENAME_EXCED_RANGE:
-      return {SaveFault::path_too_long, path.text};
+      return naming ? SaveFault::name_refused : SaveFault::path_too_long;
     default:
-      return {SaveFault::other, path.text + ": " + system_message(error)};
+      return SaveFault::other;
   }
 }
-
-}  // namespace
 
 bool is_folder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -158,24 +191,30 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
   const InterruptsHeld held;
   std::wstring temporary;
   UniqueHandle file(create_temporary(path.folder, temporary));
-  if (file.handle == INVALID_HANDLE_VALUE) return failure(path, GetLastError());
+  if (file.handle == INVALID_HANDLE_VALUE) return failure(path, GetLastError(), SaveStep::create);
   if (!write_all(file.handle, note_contents(draft)) || FlushFileBuffers(file.handle) == 0) {
     const DWORD error = GetLastError();
     file.close_now();
     DeleteFileW(temporary.c_str());
-    return failure(path, error);
+    return failure(path, error, SaveStep::write);
+  }
+  // The test suite may have the card refuse the name, as a FAT driver does.
+  if (refused_by_test(path.text.substr(path.folder.size()))) {
+    file.close_now();
+    DeleteFileW(temporary.c_str());
+    return failure(path, ERROR_INVALID_NAME, SaveStep::rename);
   }
   // The entry changed with the rename: flush the same handle again.
   if (rename_by_handle(file.handle, note)) {
     if (FlushFileBuffers(file.handle) != 0 && file.close_now()) return {};
-    return failure(path, GetLastError());
+    return failure(path, GetLastError(), SaveStep::sync);
   }
   const DWORD error = GetLastError();
   const bool closed = file.close_now();
   if (!rename_by_handle_unsupported(error) || !closed) {
     DeleteFileW(temporary.c_str());
-    return failure(path, error);
+    return failure(path, error, SaveStep::rename);
   }
-  if (!move_and_flush(temporary, note)) return failure(path, GetLastError());
+  if (!move_and_flush(temporary, note)) return failure(path, GetLastError(), SaveStep::rename);
   return {};
 }

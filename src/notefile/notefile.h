@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstddef>
-#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,11 +17,19 @@ enum class SaveFault {
   none,
   no_card,          // the drive or mount point is not there
   no_notes_folder,  // the card is, but a folder of PSP/GAME/Velloran/notes is not
-  read_only,        // read-only, or write-protected
+  read_only,        // a read-only file system, or a write-protected card
+  not_permitted,    // the user may not write there
+  name_refused,     // the card refuses the note's name: detail holds it
+  note_is_folder,   // Windows: a folder has the note's name
+  note_in_use,      // Windows: the old note is open in another program
   full,
   path_too_long,  // too long for this drive, or the answer too long for any path
   other,          // detail holds the system's own words
 };
+
+// The steps of a save, for what a failure says: a name is refused only
+// where it is given.
+enum class SaveStep { open_folder, create, write, rename, sync };
 
 struct SaveResult {
   SaveFault fault = SaveFault::none;
@@ -131,33 +138,91 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft);
 
 // Host-specific: whether path names a folder.
 bool is_folder(const std::string& path);
+#ifdef _WIN32
+// What a Windows error at a step of a save means, target_attributes being
+// the note's place's (INVALID_FILE_ATTRIBUTES when nothing is there).
+SaveFault windows_save_fault(unsigned long error, SaveStep step, unsigned long target_attributes);
+// The code page the program's output is shown in.
+unsigned output_code_page();
+#else
+// What an errno at a step of a save means, in a folder the user may write
+// or not.
+SaveFault posix_save_fault(int error, SaveStep step, bool folder_writable);
+#endif
+// The test suite's way to have the card refuse a name: the note's file name
+// is refused when it is this variable's value.
+inline constexpr const char* refused_name_variable = "NOTECREATOR_TEST_REFUSED_NAME";
+bool refused_by_test(std::string_view name);
 // Where the notes folder could not be opened: the card missing, or which of
 // its folders is.
 SaveResult find_missing_folder(const NotePath& path, char separator);
+// What a fault shows: the path, the missing folder, the refused name, or the
+// path with the system's own words.
+SaveResult save_failure(const NotePath& path, SaveFault fault, char separator,
+                        const std::string& system_words);
 
 // ==== Finding the card ====
 
 struct Mount {
   std::string point;  // a mount point, or a drive as "E:"
-  std::string type;   // its file system, where the host says
+  std::string type;   // its file system; empty where the host chose the drives already
+};
+
+// A folder as the file system knows it: one card at two mount points has
+// one notes folder.
+struct FolderId {
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  bool operator==(const FolderId&) const = default;
 };
 
 // root, then PSP, GAME, Velloran and notes, joined by separator.
 std::string notes_folder_below(std::string_view root, char separator);
-// The mounts that hold the notes folder, passing over those whose file
-// system may block a look (network shares, the automounter).
+// Whether a mount is of a local file system that can carry a card, so that
+// a look at it answers (no network share, no FUSE server that may not).
+bool may_hold_card(const Mount& mount);
+// The mounts that hold the notes folder, each card once under its shortest
+// mount point. All the looks together take half a second at most: a mount
+// that has not answered by then is not offered, nor looked at again.
 std::vector<std::string> cards_among(const std::vector<Mount>& mounts, char separator);
+// Host-specific: the folder a path names; nothing when it names none.
+std::optional<FolderId> folder_identity(const std::string& path);
+// A look at a folder: whether it answered in time, and what it found.
+struct FolderLook {
+  bool answered = false;
+  std::optional<FolderId> id;
+};
+// Host-specific: looks at the folders side by side, each where a look stuck
+// in the kernel holds nothing else, for at most this long in all.
+std::vector<FolderLook> look_at_folders(const std::vector<std::string>& folders,
+                                        unsigned milliseconds);
 #ifndef _WIN32
 // The mounts listed in a mount table such as /proc/self/mounts.
-std::vector<Mount> mounts_in_table(std::istream& table);
+std::vector<Mount> mounts_in_table(std::string_view table);
 #endif
+// Host-specific: an answer that names a card, in this host's form, for the
+// hint when none is found.
+std::string_view card_answer_example();
 // Host-specific: the cards in reach, as the drive question would take them.
 std::vector<std::string> find_cards();
 
 // ==== The save step ====
 
+// How the save step ended.
+struct SaveEnd {
+  bool saved = false;
+  bool name_refused = false;  // the card refuses the title: ask another, and save again
+  std::string drive;          // the answer that named the card
+  std::string refusal;        // with name_refused: the line that says so
+};
+
+// The line that says why a save failed.
+std::string failure_line(const MessageCatalogue& texts, const SaveResult& result);
+
 // Asks for the drive and writes the note, asking again after each failure
-// until the note is saved or the input ends. With look_for_card, a card
-// found alone is offered, and an empty line takes it. True when saved.
-bool save_note(Console& console, const MessageCatalogue& texts, const NoteDraft& draft,
-               bool look_for_card);
+// until the note is saved, the card refuses its name, or the input ends.
+// With look_for_card, the cards in reach are looked for at each ask: one is
+// offered, and an empty line takes it; several are listed by number. Given
+// a drive, the first try takes it without asking.
+SaveEnd save_note(Console& console, const MessageCatalogue& texts, const NoteDraft& draft,
+                  bool look_for_card, const std::string& drive = {});

@@ -35,7 +35,7 @@ NotePath windows_note_path(std::string_view drive, std::string_view title, unsig
   NotePath path;
   const std::optional<char> letter = named_drive_letter(drive);
   // An answer that names no drive is shown as it was typed.
-  path.card = letter ? std::string(1, *letter) + ":" : std::string(drive) + ":";
+  path.card = letter ? std::string(1, *letter) + ":" : std::string(drive);
   path.text = path.card;
   path.text.append(windows_notes_folder);
   path.folder = path.text;

@@ -145,7 +145,10 @@ Case read_case(const std::string& path) {
     } else if (name == "output-closed") {
       c.output_closed = word == "yes";
     } else if (name == "mounted") {
-      c.mounted = word == "yes";
+      c.mounted = word == "no" ? "" : word;
+    } else if (name == "refused-name") {
+      if (!need(1)) return c;
+      c.refused_name = strings.front();
     } else if (name == "serial") {
       c.serial = word == "yes";
     } else if (name == "output-full") {

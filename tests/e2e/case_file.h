@@ -16,7 +16,8 @@ struct Case {
   std::string program;            // "fr" or "en"
   std::vector<std::string> args;  // the program's arguments
   std::string input;              // may hold @CARD@ (the drive answer for the card)
-  std::string expected_stdout;    // may hold @VERSION@ (the project's version), and @CARD@
+  std::string expected_stdout;    // may hold @VERSION@ (the project's version), @CARD@, @OTHER@
+                                  // (another card) and @EXAMPLE@ (the hint's example answer)
   std::string expected_stderr;    // may hold @NOTES@ (the notes folder as shown), and @CARD@
   int expected_status = 0;
   std::string card = "folders";                // how the card is laid out before the run
@@ -27,11 +28,15 @@ struct Case {
   bool full_card = false;                      // every write fails as on a full card (native only)
   bool output_closed = false;                  // standard output's reader is gone from the start
   bool output_full = false;                    // standard output is /dev/full
-  bool mounted = false;  // natively, the card is a mount point of the run's own (root only)
-  bool serial = false;   // runs alone; under Wine its drive letter is made known, so that
-                         // the card search finds it
-  int min_ms = 0;        // the run may not end sooner (its pauses are real)
-  std::string error;     // set when the file could not be read
+  // Natively, the card is a mount point of the run's own (root only): "yes";
+  // "crowded" mounts it at a longer point too, another card before it, and
+  // two FUSE mounts that never answer (one of a FAT driver's type).
+  std::string mounted;
+  std::string refused_name;  // the card refuses this file name, as a FAT driver may
+  bool serial = false;       // runs alone; under Wine its drive letter is made known, so that
+                             // the card search finds it
+  int min_ms = 0;            // the run may not end sooner (its pauses are real)
+  std::string error;         // set when the file could not be read
 };
 
 // Reads a case file. Fields are "name: value"; a value goes on over following

@@ -203,6 +203,7 @@ int run_case(const Options& options, const Case& c) {
     replace_all(expected_err, "@NOTES@", std::string(1, upper) + ":\\PSP\\GAME\\Velloran\\notes\\");
     replace_all(expected_err, "@CARD@", std::string(1, upper));
     replace_all(expected_out, "@CARD@", std::string(1, upper));
+    replace_all(expected_out, "@EXAMPLE@", "E");
     // Windows text mode writes each line feed as CR LF.
     expected_out = to_crlf(expected_out);
     expected_err = to_crlf(expected_err);
@@ -212,21 +213,40 @@ int run_case(const Options& options, const Case& c) {
     replace_all(expected_err, "@NOTES@", (card / notes_below_root).string() + "/");
     replace_all(expected_err, "@CARD@", card.string());
     replace_all(expected_out, "@CARD@", card.string());
+    replace_all(expected_out, "@EXAMPLE@", "/media/you/NO NAME");
     argv =
         launcher.empty() ? std::vector<std::string>{exe} : std::vector<std::string>{launcher, exe};
   }
 
   argv.insert(argv.end(), c.args.begin(), c.args.end());
-  if (c.mounted && !windows) {
-    // A mount of its own, seen only by this run: the card in reach to be found.
-    const std::vector<std::string> mount_card = {
-        "/usr/bin/unshare",
-        "-m",
-        "sh",
-        "-c",
-        "mount --bind \"$1\" \"$1\" && shift && exec \"$@\"",
-        "sh",
-        card.string()};
+  if (!c.mounted.empty() && !windows) {
+    // Mounts of its own, seen only by this run: the cards in reach to be found.
+    const std::string other = (scratch.path / "another card").string();
+    std::string script = "mount --bind \"$1\" \"$1\"";
+    if (c.mounted == "crowded") {
+      if (access("/dev/fuse", R_OK | W_OK) != 0) {
+        std::cout << "skipped: no /dev/fuse here\n";
+        return exit_skipped;
+      }
+      lay_out_card(other, "folders");
+      for (const char* point : {"card again", "stuck", "stuck fat"})
+        fs::create_directory(scratch.path / point);
+      // Never read: each look below them waits until the program ends.
+      const std::string stuck = ",rootmode=40000,user_id=0,group_id=0 stuck \"$2/stuck";
+      script = "mount --bind \"$2/another card\" \"$2/another card\" && " + script +
+               " && mount --bind \"$1\" \"$2/card again\" && exec 3<>/dev/fuse 4<>/dev/fuse" +
+               " && mount -i -t fuse -o fd=3" + stuck + "\" && mount -i -t fuse.fusefat -o fd=4" +
+               stuck + " fat\"";
+      replace_all(expected_out, "@OTHER@", other);
+    }
+    const std::vector<std::string> mount_card = {"/usr/bin/unshare",
+                                                 "-m",
+                                                 "sh",
+                                                 "-c",
+                                                 script + " && shift 2 && exec \"$@\"",
+                                                 "sh",
+                                                 card.string(),
+                                                 scratch.path.string()};
     argv.insert(argv.begin(), mount_card.begin(), mount_card.end());
   }
   const auto before = snapshot(scratch.path);
@@ -238,6 +258,8 @@ int run_case(const Options& options, const Case& c) {
   run.output_closed = c.output_closed;
   run.output_full = c.output_full;
   run.input_file = c.input_file;
+  if (!c.refused_name.empty())
+    run.environment = {"NOTECREATOR_TEST_REFUSED_NAME=" + c.refused_name};
   Outcome outcome = run_program(run);
   // Now and then, with many cases starting side by side, Wine gives up
   // before the program runs: it exits at once with nothing written. The

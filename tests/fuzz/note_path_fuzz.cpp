@@ -71,11 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // title's bytes again; UTF-8 titles must decode whole or be refused.
   const NotePath windows = windows_note_path(drive, title, 1252);
   const auto letter = letter_of(drive);
-  const std::string card = letter ? std::string(1, *letter) : std::string(drive);
-  require(windows.text == card + ":\\PSP\\GAME\\Velloran\\notes\\" + std::string(title) + ".txt");
+  // An answer that names no drive stays as typed.
+  const std::string card = letter ? std::string(1, *letter) + ":" : std::string(drive);
+  require(windows.text == card + "\\PSP\\GAME\\Velloran\\notes\\" + std::string(title) + ".txt");
   if (windows.usable) {
     require(letter.has_value());
-    require(windows.folder == card + ":\\PSP\\GAME\\Velloran\\notes\\");
+    require(windows.folder == card + "\\PSP\\GAME\\Velloran\\notes\\");
     require(windows.windows_name.size() == title.size() + 4);
     require_plain_file_name(title, std::string(title) + ".txt");
   }

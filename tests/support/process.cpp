@@ -15,6 +15,8 @@
 #include <mutex>
 #include <thread>
 
+extern char** environ;  // POSIX has it, but not every header declares it
+
 namespace {
 
 constexpr int exit_not_started = 127;
@@ -23,8 +25,8 @@ using Clock = std::chrono::steady_clock;
 
 // Runs in the forked child: nothing here may allocate, since the parent may
 // have other threads.
-[[noreturn]] void become_child(const RunOptions& options, char* const* args, int in_fd, int out_fd,
-                               int err_fd) {
+[[noreturn]] void become_child(const RunOptions& options, char* const* args, char* const* env,
+                               int in_fd, int out_fd, int err_fd) {
   if (!options.input_file.empty()) in_fd = open(options.input_file.c_str(), O_RDONLY);
   dup2(in_fd, 0);
   if (options.output_full) out_fd = open("/dev/full", O_WRONLY);
@@ -39,7 +41,7 @@ using Clock = std::chrono::steady_clock;
     setrlimit(RLIMIT_FSIZE, &none);
   }
   signal(SIGPIPE, SIG_DFL);
-  execv(args[0], args);
+  execve(args[0], args, env);
   _exit(exit_not_started);
 }
 
@@ -70,6 +72,11 @@ Outcome run_program(const RunOptions& options) {
   std::vector<char*> args;
   for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  std::vector<char*> env;
+  for (char** at = environ; *at != nullptr; ++at) env.push_back(*at);
+  for (const auto& variable : options.environment)
+    env.push_back(const_cast<char*>(variable.c_str()));
+  env.push_back(nullptr);
   int in_pipe[2], out_pipe[2], err_pipe[2];
   std::unique_lock lock(spawning);
   if (!make_pipe(in_pipe) || !make_pipe(out_pipe) || !make_pipe(err_pipe)) {
@@ -78,7 +85,8 @@ Outcome run_program(const RunOptions& options) {
   }
   const auto started = Clock::now();
   const pid_t child = fork();
-  if (child == 0) become_child(options, args.data(), in_pipe[0], out_pipe[1], err_pipe[1]);
+  if (child == 0)
+    become_child(options, args.data(), env.data(), in_pipe[0], out_pipe[1], err_pipe[1]);
   lock.unlock();
   setpgid(child, child);  // as the child does, so that an early kill finds the group
   close(in_pipe[0]);

@@ -17,6 +17,7 @@ struct RunOptions {
   bool output_full = false;    // its standard output is /dev/full: every write fails
   std::chrono::milliseconds deadline{60000};      // killed past this
   std::optional<std::chrono::milliseconds> kill;  // killed at this moment, on purpose
+  std::vector<std::string> environment;           // NAME=value, added to its environment
   std::string peak_memory;  // the peak_memory program, to measure the run's memory
 };
 
