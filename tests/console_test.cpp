@@ -1,4 +1,5 @@
 #include "console/console.h"
+#include "console/editor.h"
 
 #include <gtest/gtest.h>
 
@@ -260,6 +261,29 @@ TEST(Print, ErrorsGoToTheErrorStream) {
   print_error(test.console, "failed: %s\n", "E:\\x.txt");
   EXPECT_EQ(TestConsole::contents(test.console.err), "failed: E:\\x.txt\n");
   EXPECT_EQ(TestConsole::contents(test.console.out), "");
+}
+
+// What an editor leaves in the draft, as the note it holds.
+TEST(NoteFromDraft, MakesEachLineBreakCrLfAndEndsWithTheLastCharacter) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Pain", "Pain"},
+      {"Pain\n", "Pain"},
+      {"Pain\r\n\r\n\n", "Pain"},
+      {"\xef\xbb\xbfPain\n", "Pain"},      // Notepad's byte-order mark
+      {"a\xef\xbb\xbf", "a\xef\xbb\xbf"},  // kept anywhere but first
+      {"Pain\n\nBeurre\r\nLait", "Pain\r\n\r\nBeurre\r\nLait"},
+      {"\nPain", "\r\nPain"},  // a first line left empty stays
+      {"a\rb", "a\rb"},        // a lone CR is no line break
+      {"\n\r\n", ""},
+  };
+  for (const auto& [draft, note] : cases) EXPECT_EQ(note_from_draft(draft), note) << draft;
+}
+
+TEST(EditorName, IsTheProgramsOwnName) {
+  EXPECT_EQ(editor_name("nano"), "nano");
+  EXPECT_EQ(editor_name("  code --wait"), "code");
+  EXPECT_EQ(editor_name("/usr/bin/vim -f"), "vim");
+  EXPECT_EQ(editor_name("\"C:\\Program Files\\Notepad++\\notepad++.exe\" -multiInst"), "notepad++");
 }
 
 }  // namespace

@@ -148,6 +148,32 @@ TEST(WindowsSaveFault, SaysWhatIsReallyWrong) {
 }
 #endif
 
+#ifdef _WIN32
+// A note written in Notepad (UTF-8) in the code page its title arrives in.
+TEST(EncodeCodePage, HoldsWhatTheCodePageCanAndNamesWhatItCannot) {
+  struct EncodeCase {
+    std::string utf8;
+    unsigned code_page;
+    std::optional<std::string> bytes;
+    std::string refused;
+  };
+  const EncodeCase cases[] = {
+      {"caf\xc3\xa9\r\n", 850, "caf\x82\r\n", ""},
+      {"caf\xc3\xa9", 1252, "caf\xe9", ""},
+      {"\xe2\x82\xac", 1252, "\x80", ""},                   // the euro sign
+      {"\xe2\x82\xac", 850, std::nullopt, "U+20AC"},        // none there
+      {"\xf0\x9f\x98\x80", 65001, "\xf0\x9f\x98\x80", ""},  // a console in UTF-8
+      {"\xf0\x9f\x98\x80", 1252, std::nullopt, "U+1F600"},
+      {"\xe9t\xe9", 1252, "\xe9t\xe9", ""},  // not UTF-8: written in the code page already
+  };
+  for (const auto& c : cases) {
+    std::string refused;
+    EXPECT_EQ(encode_code_page(c.utf8, c.code_page, refused), c.bytes) << c.utf8;
+    EXPECT_EQ(refused, c.refused) << c.utf8;
+  }
+}
+#endif
+
 TEST(PosixNotePath, TakesAMountPointOrAWslDriveLetter) {
   const std::string long_mount = "/" + std::string(4000, 'm');
   // A whole path of 4095 bytes, the most there is room for.

@@ -1,5 +1,6 @@
 // The program on a real pseudo-terminal: where it colours, clears and puts
 // the terminal back.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -12,7 +13,10 @@
 #include <util.h>  // forkpty on macOS and the BSDs
 #endif
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -63,6 +67,8 @@ struct Job {
   bool in_background = false;            // started with &
   std::string continue_as;               // at each stop, 'b' continues it as bg would; else as fg
   std::vector<std::string> environment;  // NAME=value, set for the program
+  std::vector<std::string> arguments;    // the program's
+  bool shows_leftover = false;           // once it ends, the shell shows what input is left
 };
 
 Job continued_as(std::string how) {
@@ -99,7 +105,11 @@ void shell_says(const std::string& text) {
     signal(SIGTTOU, SIG_DFL);
     if (options.interrupt_ignored) signal(SIGINT, SIG_IGN);
     for (const auto& variable : options.environment) putenv(const_cast<char*>(variable.c_str()));
-    execl(program, program, static_cast<char*>(nullptr));
+    std::vector<char*> argv = {const_cast<char*>(program)};
+    for (const auto& argument : options.arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(program, argv.data());
     _exit(127);
   }
   setpgid(job, job);
@@ -111,6 +121,14 @@ void shell_says(const std::string& text) {
     tcsetpgrp(STDIN_FILENO, background ? getpgrp() : job);
     shell_says(background ? BG : FG);
     kill(-job, SIGCONT);
+  }
+  if (options.shows_leftover) {
+    tcsetpgrp(STDIN_FILENO, getpgrp());  // the terminal is the shell's again
+    fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+    std::array<char, 256> left{};
+    const ssize_t got = read(STDIN_FILENO, left.data(), left.size());
+    shell_says("<left:" +
+               std::string(left.data(), static_cast<std::size_t>(std::max<ssize_t>(got, 0))) + ">");
   }
   if (WIFSIGNALED(status)) {
     signal(WTERMSIG(status), SIG_DFL);
@@ -288,12 +306,120 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<JobRun>& info) { return std::string(info.param.name); });
 
 TEST(Terminal, CtrlCIgnoredByWhoeverStartedTheProgramStaysIgnored) {
-  const PtyRun run = run_on_terminal(
-      NOTECREATOR_FR, {{"Titre de la note:", "\x03" + DECLINED_NOTE}}, Job{true, false, "", {}});
+  const PtyRun run =
+      run_on_terminal(NOTECREATOR_FR, {{"Titre de la note:", "\x03" + DECLINED_NOTE}},
+                      Job{true, false, "", {}, {}});
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
   EXPECT_TRUE(exited_with(run.wait_status, 0)) << "wait status " << run.wait_status;
   EXPECT_EQ(run.output,
             to_crlf(RED_ON_BLACK + WELCOME + TITLE_SCREEN + AFTER_DECLINED_NOTE + RESET));
 }
+
+// Lines typed ahead of the questions never reach the shell as commands.
+TEST(Terminal, WhatIsTypedAheadIsThrownAwayAtTheEnd) {
+  Job job;
+  job.shows_leftover = true;
+  const PtyRun run =
+      run_on_terminal(NOTECREATOR_FR, {{"Titre de la note:", DECLINED_NOTE + "rm -rf ~\n"}}, job);
+  if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
+  EXPECT_TRUE(exited_with(run.wait_status, 0)) << "wait status " << run.wait_status;
+  EXPECT_EQ(
+      run.output,
+      to_crlf(RED_ON_BLACK + WELCOME + TITLE_SCREEN + AFTER_DECLINED_NOTE + RESET) + "<left:>");
+}
+
+// ==== The note in the user's editor ====
+
+// A fake editor, named by VISUAL, that does to the draft what its script says
+// ($1 is the draft; $0.ran exists from its second run on).
+struct EditorRun {
+  const char* name;
+  std::string script;
+  std::vector<Typing> typing;  // after the title and the comment; @CARD@ is the card
+  int status;
+  std::string note;   // what the card holds afterwards, when saved
+  std::string draft;  // what the draft holds afterwards, when kept
+  std::string shown;  // a line the run must show
+};
+
+void PrintTo(const EditorRun& run, std::ostream* os) {
+  *os << run.name;
+}
+
+class Editor : public testing::TestWithParam<EditorRun> {};
+
+const std::string LONG_LINE(10000, 'x');
+
+TEST_P(Editor, TakesTheNoteFromTheDraft) {
+  const EditorRun& c = GetParam();
+  Scratch scratch;
+  const auto card = scratch.path / "card";
+  const auto drafts = scratch.path / "tmp";
+  lay_out_card(card, "folders");
+  std::filesystem::create_directory(drafts);
+  const auto editor = scratch.path / "fake-editor";
+  write_file(editor, "#!/bin/sh\n" + c.script + "\ntouch \"$0.ran\"\n");
+  std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
+  std::vector<Typing> typing = {{"Titre de la note:", "Courses\nn\n"}};
+  for (Typing step : c.typing) {
+    if (const auto at = step.keys.find("@CARD@"); at != std::string::npos)
+      step.keys.replace(at, 6, card.string());
+    typing.push_back(step);
+  }
+  Job job;
+  job.arguments = {"--lines"};
+  job.environment = {"VISUAL=" + editor.string(), "TMPDIR=" + drafts.string()};
+  const PtyRun run = run_on_terminal(NOTECREATOR_FR, typing, job);
+  if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
+  EXPECT_TRUE(exited_with(run.wait_status, c.status)) << "wait status " << run.wait_status;
+  EXPECT_NE(run.output.find(to_crlf(c.shown)), std::string::npos) << run.output;
+  const auto note = card / notes_below_root / "Courses.txt";
+  if (c.note.empty())
+    EXPECT_FALSE(std::filesystem::exists(note));
+  else
+    EXPECT_EQ(read_file(note), c.note);
+  // Gone once saved; kept, with what was written, when the run ended without.
+  const auto draft = drafts / "Courses.txt";
+  if (c.draft.empty())
+    EXPECT_TRUE(std::filesystem::is_empty(drafts));
+  else
+    EXPECT_EQ(read_file(draft), c.draft);
+}
+
+const std::string SAVE_QUESTION = "Voulez-vous sauver cette note?";
+const std::vector<Typing> SAVED = {{SAVE_QUESTION, "o\n"}, {"lettre de votre PSP?", "@CARD@\n"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, Editor,
+    testing::Values(
+        // Paragraphs, a line past what a terminal keeps, a final line break.
+        EditorRun{
+            "ParagraphsAndALongLine",
+            "printf '\\357\\273\\277Pain\\n\\nBeurre\\r\\n\\n" + LONG_LINE + "\\n\\n' >\"$1\"",
+            SAVED, 0, "\r\n\r\nPain\r\n\r\nBeurre\r\n\r\n" + LONG_LINE, "",
+            "Ecrivez la note dans fake-editor, enregistrez-la, et fermez l'editeur.\n"},
+        EditorRun{"AFailedEditorLeavesTypedLines",
+                  "exit 3",
+                  {{"tapez la note ici.", "Pain\n\n"}, SAVED[0], SAVED[1]},
+                  0,
+                  "\r\n\r\nPain",
+                  "",
+                  "L'editeur fake-editor s'est termine par un echec: tapez la note ici.\n"},
+        // Empty, read again after Enter, then the editor again.
+        EditorRun{"AnEmptyDraftIsNoNote",
+                  "[ -e \"$0.ran\" ] && printf 'Pain' >\"$1\"",
+                  {{"puis appuyez sur Entree.", "\n"}, SAVED[0], SAVED[1]},
+                  0,
+                  "\r\n\r\nPain",
+                  "",
+                  "La note est vide"},
+        EditorRun{"TheDraftStaysWhenTheRunEndsUnsaved",
+                  "printf 'Pain\\n' >\"$1\"",
+                  {{SAVE_QUESTION, "\x04"}},
+                  0,
+                  "",
+                  "Pain\n",
+                  "La note que vous avez ecrite est gardee dans "}),
+    [](const testing::TestParamInfo<EditorRun>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -55,12 +55,12 @@ bool take(Console& console, Answer& answer, int c, std::size_t max_length) {
 }  // namespace
 
 std::string fill_format(std::string_view format, std::string_view field) {
-  const auto at = format.find("%s");
-  if (at == std::string_view::npos) return std::string(format);
-  std::string text(format.substr(0, at));
-  text.append(field);
-  text.append(format.substr(at + 2));
-  return text;
+  std::string text;
+  for (auto at = format.find("%s"); at != std::string_view::npos; at = format.find("%s")) {
+    text.append(format.substr(0, at)).append(field);
+    format.remove_prefix(at + 2);
+  }
+  return text.append(format);
 }
 
 std::string_view trim_space(std::string_view text) {
@@ -105,6 +105,7 @@ std::optional<Answer> read_line(Console& console, std::size_t max_length) {
   for (; c != EOF && c != '\n'; c = next_char(console))
     if (!take(console, line, c, max_length)) return std::nullopt;
   if (console.input_failed) return std::nullopt;
+  line.cut = console.line_limit != 0 && !line.too_long && line.text.size() == console.line_limit;
   return line;
 }
 

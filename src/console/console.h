@@ -23,6 +23,8 @@ struct Console {
                                   // all give the end of input
   bool input_abandoned = false;   // an answer ran on past max_passed_over: taken as the end
   std::size_t passed_over = 0;    // bytes passed over since the answer being read began
+  bool interactive = false;       // a person types: input and output are a terminal
+  std::size_t line_limit = 0;     // the longest line the input's terminal keeps, if it cuts
 };
 
 // The program's console over the standard streams, set up for this host.
@@ -31,7 +33,7 @@ Console open_standard_console();
 // Writes text to out, visible at once. False when it could not be written,
 // which only an answer to an option reports: the dialogue goes on regardless.
 bool print(Console& console, std::string_view text);
-// Prints a format with its "%s" replaced by field, byte for byte (NULs included).
+// Prints a format with each "%s" replaced by field, byte for byte (NULs included).
 bool print(Console& console, std::string_view format, std::string_view field);
 // As print, but to the error stream.
 void print_error(Console& console, std::string_view text);
@@ -55,6 +57,7 @@ bool pass_over(Console& console, std::size_t bytes);
 struct Answer {
   std::string text;
   bool too_long = false;
+  bool cut = false;  // as long as the terminal keeps a line: it may have cut it
 };
 
 // Skips whitespace (line feeds included), then takes the non-whitespace
@@ -77,7 +80,7 @@ bool skip_word_terminator(Console& console);
 bool is_word_space(int c);
 // Text without the whitespace around it (blanks, tabs, a lone CR...).
 std::string_view trim_space(std::string_view text);
-// A format with its "%s" replaced by field.
+// A format with each "%s" replaced by field.
 std::string fill_format(std::string_view format, std::string_view field);
 
 // NO_COLOR set and not empty: the user wants no colours from any program.
@@ -95,6 +98,16 @@ bool write_fully(std::FILE* stream, std::string_view text);
 // away and the program was continued in the background.
 void resume_colours(Console& console);
 
+// Host-specific: while another program (an editor) has the terminal, the
+// program's colours and terminal settings are put aside, and Ctrl-C is that
+// program's; taken back, they are the program's again.
+void hand_over_terminal(Console& console);
+void take_back_terminal(Console& console);
+
+// Host-specific: a line for standard error should the program be ended by a
+// signal (Ctrl-C, a closed window) from now on; empty for none.
+void set_last_words(std::string_view text);
+
 // Whether the window closes when the program ends, so that its last lines
 // would go unread: the program is the only one on its console (started
 // from Explorer or the Start menu), reading and writing that console.
@@ -103,6 +116,10 @@ bool window_is_the_programs_alone(unsigned console_processes, bool input_is_cons
 // Host-specific: the same for this run; never on POSIX, where a terminal
 // outlives the program.
 bool window_closes_with_program();
+
+// Host-specific: throws away what was typed ahead at a terminal and not
+// read, so that none of it reaches the shell as a command.
+void discard_typed_ahead(Console& console);
 
 // Host-specific: after a read of in failed, waits until it may be read again
 // (a non-blocking input with nothing in it yet). False when the failure is real.

@@ -2,8 +2,10 @@
 // the signals that must not leave the terminal coloured behind the program.
 #include <poll.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -19,6 +21,9 @@ namespace {
 constexpr std::string_view cursor_home_and_erase = "\x1b[H\x1b[2J";
 constexpr std::string_view bright_red_on_black = "\x1b[91;40m";
 constexpr std::string_view reset_attributes = "\x1b[0m";
+#ifdef __linux__
+constexpr std::size_t linux_terminal_line_limit = 4095;
+#endif
 
 // The signals whose default action ends the program.
 constexpr std::array<int, 4> exit_signals = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
@@ -27,6 +32,9 @@ constexpr std::array<int, 4> exit_signals = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
 constexpr std::array<int, 3> stop_signals = {SIGTSTP, SIGTTIN, SIGTTOU};
 
 // Read and written from the signal handlers too.
+constexpr std::size_t max_last_words = 8192;
+std::array<char, max_last_words> last_words{};
+volatile std::size_t last_words_length = 0;
 volatile std::sig_atomic_t colours_wanted = 0;  // the run has its colours on
 volatile std::sig_atomic_t colours_shown = 0;   // the terminal shows them now
 int styled_fd = -1;
@@ -120,9 +128,13 @@ void set_signal_blocked(int signal_number, bool blocked) {
   sigprocmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
-// Ends the program as the signal would have, once the terminal is put back.
+// Ends the program as the signal would have, once the terminal is put back,
+// what was typed ahead thrown away (none of it may reach the shell), and the
+// last words said.
 void on_exit_signal(int signal_number) {
   put_back_attributes();
+  if (isatty(STDIN_FILENO) != 0) tcflush(STDIN_FILENO, TCIFLUSH);
+  (void)write_all_fd(STDERR_FILENO, std::string_view(last_words.data(), last_words_length));
   set_handler(signal_number, SIG_DFL);
   raise(signal_number);  // delivered as the handler returns
 }
@@ -178,6 +190,12 @@ Console open_standard_console() {
   Console console;
   console.styled = isatty(fileno(stdout)) != 0 && !terminal_is_dumb();
   console.coloured = console.styled && !colours_refused();
+  const bool typed = isatty(fileno(stdin)) != 0;
+  console.interactive = typed && isatty(fileno(stdout)) != 0;
+#ifdef __linux__
+  // Linux's terminal keeps 4095 bytes of a line and drops what is typed past them.
+  if (typed) console.line_limit = linux_terminal_line_limit;
+#endif
   return console;
 }
 
@@ -201,6 +219,32 @@ void resume_colours(Console& console) {
   sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
+void hand_over_terminal(Console& console) {
+  if (!console.coloured || colours_wanted == 0) return;
+  sigset_t before;
+  hold_stops_and_exits(&before);
+  colours_wanted = 0;
+  hide_colours();
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+void take_back_terminal(Console& console) {
+  if (!console.coloured || styled_fd < 0) return;
+  colours_wanted = 1;
+  resume_colours(console);
+}
+
+void set_last_words(std::string_view text) {
+  // Signals wait while the words change.
+  sigset_t before;
+  hold_stops_and_exits(&before);
+  const std::size_t length = std::min(text.size(), last_words.size());
+  std::copy_n(text.begin(), length, last_words.begin());
+  last_words_length = length;
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+  if (length > 0) restore_terminal_on_every_exit();
+}
+
 bool window_closes_with_program() {
   return false;
 }
@@ -212,6 +256,11 @@ void pause_ms(unsigned milliseconds) {
 bool write_fully(std::FILE* stream, std::string_view text) {
   // A non-blocking output shares stdin's mode, which may be so.
   return write_all_fd(fileno(stream), text);
+}
+
+void discard_typed_ahead(Console& console) {
+  const int fd = fileno(console.in);
+  if (isatty(fd) != 0) tcflush(fd, TCIFLUSH);
 }
 
 bool wait_for_input(std::FILE* in) {

@@ -7,17 +7,27 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <string>
 
 #include "console/console.h"
 
 namespace {
 
 std::atomic<bool> interrupts_held{false};
+std::mutex last_words_lock;
+std::string last_words;
 
 // Runs on its own thread when Ctrl-C is pressed or the window is closed; the
-// event takes its usual course (the program ends) once interrupts are released.
+// event takes its usual course (the program ends) once interrupts are
+// released, and the last words are said.
 BOOL WINAPI wait_for_release(DWORD /*event*/) {
   while (interrupts_held.load()) Sleep(1);
+  const std::lock_guard lock(last_words_lock);
+  DWORD written = 0;
+  if (!last_words.empty())
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), last_words.data(),
+              static_cast<DWORD>(last_words.size()), &written, nullptr);
   return FALSE;
 }
 
@@ -36,8 +46,9 @@ Console open_standard_console() {
   console.coloured = console.styled && !colours_refused();
   // Redirected input is taken byte for byte: text mode would end it at a
   // 0x1A byte. The reader folds CR LF itself. A console keeps its own ways.
-  if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) == 0)
-    _setmode(_fileno(stdin), _O_BINARY);
+  const bool typed = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+  if (!typed) _setmode(_fileno(stdin), _O_BINARY);
+  console.interactive = typed && console.styled;
   return console;
 }
 
@@ -61,6 +72,24 @@ bool write_fully(std::FILE* stream, std::string_view text) {
          std::fflush(stream) == 0;
 }
 
+// Ctrl-C in a console editor is the editor's: the program lets it pass.
+void hand_over_terminal(Console& /*console*/) {
+  SetConsoleCtrlHandler(nullptr, TRUE);
+}
+
+void take_back_terminal(Console& /*console*/) {
+  SetConsoleCtrlHandler(nullptr, FALSE);
+}
+
+void set_last_words(std::string_view text) {
+  const std::lock_guard lock(last_words_lock);
+  last_words.assign(text);
+  // As the console shows a line end.
+  for (std::size_t at = last_words.find('\n'); at != std::string::npos;
+       at = last_words.find('\n', at + 2))
+    last_words.insert(at, 1, '\r');
+}
+
 bool window_closes_with_program() {
   DWORD processes[2];
   DWORD mode = 0;
@@ -71,6 +100,10 @@ bool window_closes_with_program() {
 
 void pause_ms(unsigned milliseconds) {
   Sleep(milliseconds);
+}
+
+void discard_typed_ahead(Console& console) {
+  if (console.interactive) FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
 }
 
 // Windows reads block; a failed read is a real failure.

@@ -44,8 +44,27 @@ const MessageCatalogue catalogue = {
     .cards_found = "(found these cards - type the number of one to use it)\n",
     .no_card_hint = "(no card found - type where it is, such as %s)\n",
     .unknown_option = "unknown option %s, ignored (see --help)\n",
+    .answer_yes_or_no = "Please answer y (yes) or n (no).\n",
+    .ask_replace = "There is already a note called %s on the card. Replace it?\n",
+    .saved_at = "Saved as %s\n",
+    .line_cut =
+        "A line typed here can be at most 4095 bytes long, and this one may have been "
+        "cut: type it shorter, or write long text in an editor.\n",
+    .editor_hint = "Write the note in %s, save it, and close it.\n",
+    .editor_not_started = "The editor %s could not be started: type the note here instead.\n",
+    .editor_failed = "The editor %s ended with a failure: type the note here instead.\n",
+    .no_editor = "No editor was found (set VISUAL or EDITOR): type the note here instead.\n",
+    .draft_not_made =
+        "No draft could be made in the temporary folder: type the note here instead.\n",
+    .draft_unreadable = "The draft %s could not be read: type the note here instead.\n",
+    .draft_empty = "The note is empty: write it in the editor and save it, then press Enter.\n",
+    .draft_character =
+        "The console's code page cannot hold the character %s: write it another "
+        "way.\n",
+    .draft_kept = "The note you wrote is kept in %s\n",
     .usage =
-        "Usage: %s [-l | --lines] [-h | --help | -V | --version]\n"
+        "Usage: %s [-l | --lines [--no-editor]]\n"
+        "       %s -h | --help | -V | --version\n"
         "\n"
         "Asks for a note's title, an optional comment and the note's text, then\n"
         "writes the note for Velloran, the PSP's notes application, onto the PSP's\n"
@@ -57,11 +76,19 @@ const MessageCatalogue catalogue = {
         "question. At a yes/no question only a lower-case y means yes. The answer\n"
         "to the letter question is the rest of its line.\n"
         "\n"
-        "  -l, --lines  take each answer as a whole line instead: a title or a\n"
-        "               note of several words, a note of several lines (an empty\n"
-        "               line ends it), y or yes in any case for yes; and offer the\n"
-        "               card at the letter question when it finds exactly one,\n"
-        "               or the cards by number when it finds several\n"
+        "  -l, --lines  the dialogue for people (the Start menu's, and a double-\n"
+        "               click's): each answer is a whole line, y or yes for yes\n"
+        "               and n or no for no, in any case. At a terminal the note\n"
+        "               is written in your editor (VISUAL, else EDITOR, else the\n"
+        "               first of sensible-editor, editor, nano and vi; Notepad on\n"
+        "               Windows) on a draft named after the title in the\n"
+        "               temporary folder, kept until the note is saved or you\n"
+        "               say no to saving it; elsewhere the note is typed lines,\n"
+        "               ended by an empty line. It offers the card it finds, or\n"
+        "               the cards by number, asks before replacing a note, and\n"
+        "               shows where the note went\n"
+        "      --no-editor\n"
+        "               with --lines, type the note as lines even at a terminal\n"
         "\n"
         "It takes no other arguments: it ignores any other it is given, and names\n"
         "an unknown option on standard error.\n"
@@ -70,4 +97,5 @@ const MessageCatalogue catalogue = {
         "could not be read.\n",
     .yes_letter = 'y',
     .yes_word = "yes",
+    .no_word = "no",
 };

@@ -49,8 +49,30 @@ const MessageCatalogue catalogue = {
     .cards_found = "(cartes trouvees - tapez le numero de celle a utiliser)\n",
     .no_card_hint = "(aucune carte trouvee - tapez ou elle est, par exemple %s)\n",
     .unknown_option = "option inconnue %s, ignoree (voir --help)\n",
+    .answer_yes_or_no = "Repondez par o (oui) ou n (non).\n",
+    .ask_replace = "Il y a deja une note %s sur la carte. La remplacer?\n",
+    .saved_at = "Sauvee sous %s\n",
+    .line_cut =
+        "Une ligne tapee ici a au plus 4095 octets, et celle-ci a pu etre coupee: "
+        "tapez-la plus courte, ou ecrivez un long texte dans un editeur.\n",
+    .editor_hint = "Ecrivez la note dans %s, enregistrez-la, et fermez l'editeur.\n",
+    .editor_not_started = "L'editeur %s n'a pas pu etre lance: tapez la note ici.\n",
+    .editor_failed = "L'editeur %s s'est termine par un echec: tapez la note ici.\n",
+    .no_editor = "Aucun editeur trouve (definissez VISUAL ou EDITOR): tapez la note ici.\n",
+    .draft_not_made =
+        "Aucun brouillon n'a pu etre cree dans le dossier temporaire: tapez la "
+        "note ici.\n",
+    .draft_unreadable = "Le brouillon %s n'a pas pu etre lu: tapez la note ici.\n",
+    .draft_empty =
+        "La note est vide: ecrivez-la dans l'editeur et enregistrez-la, puis appuyez "
+        "sur Entree.\n",
+    .draft_character =
+        "La page de code de la console ne peut pas contenir le caractere %s: "
+        "ecrivez-le autrement.\n",
+    .draft_kept = "La note que vous avez ecrite est gardee dans %s\n",
     .usage =
-        "Utilisation : %s [-l | --lines] [-h | --help | -V | --version]\n"
+        "Utilisation : %s [-l | --lines [--no-editor]]\n"
+        "              %s -h | --help | -V | --version\n"
         "\n"
         "Demande le titre d'une note, un commentaire facultatif et le texte de la\n"
         "note, puis ecrit la note pour Velloran, l'application de notes de la PSP,\n"
@@ -63,12 +85,21 @@ const MessageCatalogue catalogue = {
         "question suivante. A une question oui/non, seul un o minuscule dit oui.\n"
         "La reponse a la question de la lettre est le reste de sa ligne.\n"
         "\n"
-        "  -l, --lines  prendre plutot chaque reponse comme une ligne entiere : un\n"
-        "               titre ou une note de plusieurs mots, une note de plusieurs\n"
-        "               lignes (une ligne vide la termine), o ou oui en majuscules\n"
-        "               ou minuscules pour oui ; et proposer la carte a la question\n"
-        "               de la lettre quand il en trouve exactement une, ou les\n"
-        "               cartes par numero quand il en trouve plusieurs\n"
+        "  -l, --lines  le dialogue pour les personnes (celui du menu Demarrer, et\n"
+        "               d'un double-clic) : chaque reponse est une ligne entiere,\n"
+        "               o ou oui pour oui et n ou non pour non, en majuscules ou\n"
+        "               minuscules. Dans un terminal, la note s'ecrit dans votre\n"
+        "               editeur (VISUAL, sinon EDITOR, sinon le premier de\n"
+        "               sensible-editor, editor, nano et vi ; le Bloc-notes sous\n"
+        "               Windows) sur un brouillon au nom du titre dans le dossier\n"
+        "               temporaire, garde jusqu'a ce que la note soit sauvee ou\n"
+        "               que vous refusiez de la sauver ; ailleurs la note se tape\n"
+        "               en lignes, terminees par une ligne vide. Il propose la\n"
+        "               carte qu'il trouve, ou les cartes par numero, demande\n"
+        "               avant de remplacer une note, et montre ou elle est allee\n"
+        "      --no-editor\n"
+        "               avec --lines, taper la note en lignes meme dans un\n"
+        "               terminal\n"
         "\n"
         "Ne prend aucun autre argument : il ignore tout autre argument donne, et\n"
         "nomme une option inconnue sur la sortie d'erreur.\n"
@@ -77,4 +108,5 @@ const MessageCatalogue catalogue = {
         "sauvee ; 2 l'entree n'a pas pu etre lue.\n",
     .yes_letter = 'o',
     .yes_word = "oui",
+    .no_word = "non",
 };

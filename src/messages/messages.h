@@ -38,16 +38,32 @@ struct MessageCatalogue {
   std::string_view title_device;
   std::string_view title_too_long;
   std::string_view title_code_page;
-  std::string_view read_failed;     // when standard input fails
-  std::string_view press_enter;     // Windows: before a window that closes with the program does
-  std::string_view note_ends_hint;  // --lines: below enter_note
-  std::string_view card_found;      // --lines: below ask_drive; "%s" is the card found
-  std::string_view cards_found;     // --lines: below ask_drive, above the cards by number
-  std::string_view no_card_hint;    // --lines, no card found: "%s" is an answer for example
-  std::string_view unknown_option;  // "%s" is the option
-  std::string_view usage;           // for --help; "%s" is the program's name
-  char yes_letter;                  // the only answer that means yes
-  std::string_view yes_word;        // --lines: means yes too, as the letter does there in any case
+  std::string_view read_failed;       // when standard input fails
+  std::string_view press_enter;       // Windows: before a window that closes with the program does
+  std::string_view note_ends_hint;    // --lines: below enter_note
+  std::string_view card_found;        // --lines: below ask_drive; "%s" is the card found
+  std::string_view cards_found;       // --lines: below ask_drive, above the cards by number
+  std::string_view no_card_hint;      // --lines, no card found: "%s" is an answer for example
+  std::string_view unknown_option;    // "%s" is the option
+  std::string_view answer_yes_or_no;  // --lines: after an answer that is neither
+  std::string_view ask_replace;       // --lines: "%s" is the title; a yes/no question
+  std::string_view saved_at;          // --lines: after done; "%s" is the note's path
+  std::string_view line_cut;          // a line as long as the terminal keeps one
+  // The note in an editor (--lines at a terminal). "%s" is the editor's name,
+  // a draft's path or a character.
+  std::string_view editor_hint;  // below enter_note
+  std::string_view editor_not_started;
+  std::string_view editor_failed;
+  std::string_view no_editor;
+  std::string_view draft_not_made;
+  std::string_view draft_unreadable;
+  std::string_view draft_empty;      // waits for Enter
+  std::string_view draft_character;  // a character the console's code page cannot hold
+  std::string_view draft_kept;       // when the run ends without the note saved
+  std::string_view usage;            // for --help; "%s" is the program's name
+  char yes_letter;                   // the only answer that means yes
+  std::string_view yes_word;         // --lines: means yes too, as the letter does there in any case
+  std::string_view no_word;          // --lines: means no, as n does, in any case
 };
 
 // Each executable links exactly one language's definition of this.

@@ -1,6 +1,8 @@
 // Windows code pages, decoded by Windows itself.
 #include <windows.h>
 
+#include <array>
+#include <cstdio>
 #include <string>
 
 #include "notefile/notefile.h"
@@ -33,4 +35,48 @@ unsigned output_code_page() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0 ? GetConsoleOutputCP()
                                                                     : GetACP();
+}
+
+namespace {
+
+constexpr char32_t first_paired_point = 0x10000;
+constexpr char16_t high_surrogates = 0xd800;
+constexpr char16_t low_surrogates = 0xdc00;
+constexpr int surrogate_bits = 10;
+constexpr std::size_t max_character_bytes = 8;
+constexpr std::size_t max_point_name = 16;
+
+}  // namespace
+
+std::optional<std::string> encode_code_page(std::string_view utf8, unsigned code_page,
+                                            std::string& refused) {
+  const std::optional<std::u16string> wide = decode_code_page(utf8, CP_UTF8);
+  if (!wide) return std::string(utf8);  // not UTF-8: written in the code page already
+  // One character at a time, so that the one that cannot be held is known.
+  std::string text;
+  for (std::size_t at = 0; at < wide->size();) {
+    const bool pair = IS_HIGH_SURROGATE((*wide)[at]) && at + 1 < wide->size();
+    const int units = pair ? 2 : 1;
+    const auto* character = reinterpret_cast<const wchar_t*>(wide->data() + at);
+    BOOL defaulted = FALSE;
+    const bool utf8_out = code_page == CP_UTF8;
+    std::array<char, max_character_bytes> bytes{};
+    const int size = WideCharToMultiByte(code_page, utf8_out ? 0 : WC_NO_BEST_FIT_CHARS, character,
+                                         units, bytes.data(), static_cast<int>(bytes.size()),
+                                         nullptr, utf8_out ? nullptr : &defaulted);
+    if (size <= 0 || defaulted != FALSE) {
+      const char32_t point =
+          pair ? first_paired_point +
+                     (static_cast<char32_t>((*wide)[at] - high_surrogates) << surrogate_bits) +
+                     ((*wide)[at + 1] - low_surrogates)
+               : (*wide)[at];
+      std::array<char, max_point_name> name{};
+      std::snprintf(name.data(), name.size(), "U+%04X", static_cast<unsigned>(point));
+      refused = name.data();
+      return std::nullopt;
+    }
+    text.append(bytes.data(), static_cast<std::size_t>(size));
+    at += static_cast<std::size_t>(units);
+  }
+  return text;
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -113,6 +114,18 @@ SaveFault posix_save_fault(int error, SaveStep step, bool folder_writable) {
     default:
       return SaveFault::other;
   }
+}
+
+bool note_exists(const NotePath& path) {
+  struct stat status = {};
+  return lstat(path.text.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+}
+
+std::string full_note_path(const NotePath& path) {
+  if (path.text.starts_with('/')) return path.text;
+  std::array<char, max_posix_path_length + 1> here{};
+  if (getcwd(here.data(), here.size()) == nullptr) return path.text;
+  return std::string(here.data()) + "/" + path.text;
 }
 
 bool is_folder(const std::string& path) {

@@ -179,6 +179,16 @@ SaveFault windows_save_fault(unsigned long error, SaveStep step, unsigned long t
   }
 }
 
+bool note_exists(const NotePath& path) {
+  const DWORD attributes = GetFileAttributesW(long_path(path.folder, path.windows_name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// A drive letter's path is whole already.
+std::string full_note_path(const NotePath& path) {
+  return path.text;
+}
+
 bool is_folder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

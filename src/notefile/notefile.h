@@ -107,6 +107,10 @@ std::optional<std::u16string> decode_code_page(std::string_view bytes, unsigned 
 // The code page a title was typed in: the console's, or the ANSI one when
 // the input is redirected.
 unsigned title_code_page();
+// UTF-8 text in a code page; nothing when a character cannot be held there,
+// and refused names it ("U+20AC").
+std::optional<std::string> encode_code_page(std::string_view utf8, unsigned code_page,
+                                            std::string& refused);
 #endif
 
 // "<drive>:\PSP\GAME\Velloran\notes\<title>.txt"; the drive must name one
@@ -138,6 +142,10 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft);
 
 // Host-specific: whether path names a folder.
 bool is_folder(const std::string& path);
+// Host-specific: whether a note (or anything but a folder) is at the path.
+bool note_exists(const NotePath& path);
+// Host-specific: the note's path from the file system's root.
+std::string full_note_path(const NotePath& path);
 #ifdef _WIN32
 // What a Windows error at a step of a save means, target_attributes being
 // the note's place's (INVALID_FILE_ATTRIBUTES when nothing is there).
@@ -210,10 +218,14 @@ std::vector<std::string> find_cards();
 
 // How the save step ended.
 struct SaveEnd {
-  bool saved = false;
-  bool name_refused = false;  // the card refuses the title: ask another, and save again
-  std::string drive;          // the answer that named the card
-  std::string refusal;        // with name_refused: the line that says so
+  enum How {
+    saved,
+    not_saved,     // the input ended
+    name_refused,  // the card refuses the title: ask another, and save again
+    note_exists,   // asked for: a note has that title already
+  } how = not_saved;
+  std::string drive;    // the answer that named the card
+  std::string refusal;  // with name_refused: the line that says so
 };
 
 // The line that says why a save failed.
@@ -221,8 +233,10 @@ std::string failure_line(const MessageCatalogue& texts, const SaveResult& result
 
 // Asks for the drive and writes the note, asking again after each failure
 // until the note is saved, the card refuses its name, or the input ends.
-// With look_for_card, the cards in reach are looked for at each ask: one is
-// offered, and an empty line takes it; several are listed by number. Given
-// a drive, the first try takes it without asking.
+// For people (lines), the cards in reach are looked for at each ask: one is
+// offered, and an empty line takes it; several are listed by number. There,
+// a note of the same title is replaced only once they said so (replace), and
+// the note's place is shown after "Done!". Given a drive, the first try
+// takes it without asking.
 SaveEnd save_note(Console& console, const MessageCatalogue& texts, const NoteDraft& draft,
-                  bool look_for_card, const std::string& drive = {});
+                  bool lines, const std::string& drive = {}, bool replace = false);

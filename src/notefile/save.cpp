@@ -46,10 +46,26 @@ bool take_card(Answer& answer, const std::vector<std::string>& cards) {
   return true;
 }
 
-SaveResult save_once(const Answer& drive, const NoteDraft& draft) {
+// The drive question, asked until an answer names a place; why the last
+// one failed stands above it, where the user types the next. Nothing when
+// the input has ended.
+std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& texts,
+                                   const SaveResult& last, bool lines) {
+  for (;;) {
+    clear_screen(console);
+    if (last.fault != SaveFault::none) print_error(console, failure_line(texts, last));
+    print(console, texts.ask_drive);
+    // Looked for at each ask: a card may have come since the last.
+    const std::vector<std::string> cards = lines ? find_cards() : std::vector<std::string>{};
+    show_cards(console, texts, cards, lines);
+    std::optional<Answer> answer = read_drive(console, !cards.empty());
+    if (!answer || take_card(*answer, cards)) return answer;
+  }
+}
+
+SaveResult save_once(const Answer& drive, const NotePath& path, const NoteDraft& draft) {
   // Longer than any path, so not a place on any card: shown cut.
   if (drive.too_long) return {SaveFault::path_too_long, drive.text + "..."};
-  const NotePath path = build_note_path(drive.text, draft.title);
   if (!path.usable) return {path.fault, path.fault == SaveFault::no_card ? path.card : path.text};
   return write_note_file(path, draft);
 }
@@ -124,42 +140,41 @@ bool refused_by_test(std::string_view name) {
 }
 
 SaveEnd save_note(Console& console, const MessageCatalogue& texts, const NoteDraft& draft,
-                  bool look_for_card, const std::string& drive) {
+                  bool lines, const std::string& drive, bool replace) {
   SaveEnd end;
   std::optional<Answer> answer;
-  if (!drive.empty()) answer = Answer{drive, false};
+  if (!drive.empty()) {
+    answer.emplace();
+    answer->text = drive;
+  }
   SaveResult last;
   for (;; answer.reset()) {
+    if (!answer) answer = ask_for_card(console, texts, last, lines);
     if (!answer) {
-      clear_screen(console);
-      // Why the last answer failed, where the user types the next one.
-      if (last.fault != SaveFault::none) print_error(console, failure_line(texts, last));
-      print(console, texts.ask_drive);
-      // Looked for at each ask: a card may have come since the last.
-      const std::vector<std::string> cards =
-          look_for_card ? find_cards() : std::vector<std::string>{};
-      show_cards(console, texts, cards, look_for_card);
-      answer = read_drive(console, !cards.empty());
-      if (!answer) {
-        if (!console.input_failed) print_error(console, texts.not_saved);
-        return end;
-      }
-      if (!take_card(*answer, cards)) continue;  // an empty line among several cards
+      if (!console.input_failed) print_error(console, texts.not_saved);
+      return end;
+    }
+    const NotePath path =
+        answer->too_long ? NotePath{} : build_note_path(answer->text, draft.title);
+    end.drive = answer->text;
+    if (lines && !replace && path.usable && note_exists(path)) {
+      end.how = SaveEnd::note_exists;
+      return end;
     }
     clear_screen(console);
     print(console, texts.creating);
-    last = save_once(*answer, draft);
+    last = save_once(*answer, path, draft);
     pause_ms(before_closing_line_ms);
     if (last.fault == SaveFault::name_refused) {
-      end.name_refused = true;
-      end.drive = answer->text;
+      end.how = SaveEnd::name_refused;
       end.refusal = failure_line(texts, last);
       return end;
     }
     if (last.fault == SaveFault::none) {
       print(console, texts.done);
+      if (lines) print(console, texts.saved_at, full_note_path(path));
       pause_ms(after_closing_line_ms);
-      end.saved = true;
+      end.how = SaveEnd::saved;
       return end;
     }
   }

@@ -17,7 +17,8 @@ struct Case {
   std::vector<std::string> args;  // the program's arguments
   std::string input;              // may hold @CARD@ (the drive answer for the card)
   std::string expected_stdout;    // may hold @VERSION@ (the project's version), @CARD@, @OTHER@
-                                  // (another card) and @EXAMPLE@ (the hint's example answer)
+                                  // (another card), @EXAMPLE@ (the hint's example answer)
+                                  // and @NOTES@
   std::string expected_stderr;    // may hold @NOTES@ (the notes folder as shown), and @CARD@
   int expected_status = 0;
   std::string card = "folders";                // how the card is laid out before the run

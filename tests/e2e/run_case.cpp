@@ -200,7 +200,8 @@ int run_case(const Options& options, const Case& c) {
     const char upper = static_cast<char>(letter - 'a' + 'A');
     replace_all(input, "@CARD@", std::string(1, upper));
     replace_all(input, "@card@", std::string(1, letter));
-    replace_all(expected_err, "@NOTES@", std::string(1, upper) + ":\\PSP\\GAME\\Velloran\\notes\\");
+    for (std::string* expected : {&expected_out, &expected_err})
+      replace_all(*expected, "@NOTES@", std::string(1, upper) + ":\\PSP\\GAME\\Velloran\\notes\\");
     replace_all(expected_err, "@CARD@", std::string(1, upper));
     replace_all(expected_out, "@CARD@", std::string(1, upper));
     replace_all(expected_out, "@EXAMPLE@", "E");
@@ -210,7 +211,8 @@ int run_case(const Options& options, const Case& c) {
     argv = {launcher, exe};
   } else {
     replace_all(input, "@CARD@", card.string());
-    replace_all(expected_err, "@NOTES@", (card / notes_below_root).string() + "/");
+    for (std::string* expected : {&expected_out, &expected_err})
+      replace_all(*expected, "@NOTES@", (card / notes_below_root).string() + "/");
     replace_all(expected_err, "@CARD@", card.string());
     replace_all(expected_out, "@CARD@", card.string());
     replace_all(expected_out, "@EXAMPLE@", "/media/you/NO NAME");

@@ -1,0 +1,43 @@
+#include "console/editor.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view utf8_byte_order_mark = "\xef\xbb\xbf";
+constexpr std::string_view blanks = " \t";
+
+}  // namespace
+
+std::string editor_name(std::string_view command) {
+  command.remove_prefix(std::min(command.find_first_not_of(blanks), command.size()));
+  std::string_view program;
+  if (command.starts_with('"')) {
+    command.remove_prefix(1);
+    program = command.substr(0, command.find('"'));
+  } else {
+    program = command.substr(0, command.find_first_of(blanks));
+  }
+  const std::size_t folder_end = program.find_last_of("/\\");
+  if (folder_end != std::string_view::npos) program.remove_prefix(folder_end + 1);
+  if (program.size() > 4 && (program.ends_with(".exe") || program.ends_with(".EXE")))
+    program.remove_suffix(4);
+  return std::string(program);
+}
+
+std::string note_from_draft(std::string_view bytes) {
+  if (bytes.starts_with(utf8_byte_order_mark)) bytes.remove_prefix(utf8_byte_order_mark.size());
+  std::string note;
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    if (bytes[at] == '\n') {
+      note.append("\r\n");
+    } else if (bytes.substr(at, 2) == "\r\n") {
+      note.append("\r\n");
+      ++at;
+    } else {
+      note.push_back(bytes[at]);
+    }
+  }
+  while (note.ends_with("\r\n")) note.resize(note.size() - 2);
+  return note;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+// The note written in the user's own editor, as command-line programs with a
+// message to write have long done: a draft file named after the title in
+// the temporary folder, the editor run on it at the terminal, and the draft
+// read back as the note.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "console/console.h"
+
+struct Editor {
+  std::string command;    // a command line, maybe with arguments; the draft's path follows it
+  std::string name;       // what the screen calls it: its program's own name
+  bool host_own = false;  // the host's own, found by the program rather than named by the user
+};
+
+// A draft file: where it is, and that path as the console shows it.
+struct Draft {
+  std::string path;
+  std::string shown;
+};
+
+enum class EditorEnd { ended, failed, not_started };
+
+// What the draft gives.
+struct DraftNote {
+  std::string text;  // the note, when nothing below is set
+  bool unreadable = false;
+  bool too_long = false;  // past the bound for a note
+  std::string refused;    // a character the note's encoding cannot hold
+};
+
+// The name of a command line's program: "code --wait" is code,
+// "/usr/bin/nano -w" is nano, "C:\Windows\notepad.exe" is notepad.
+std::string editor_name(std::string_view command);
+
+// The note a draft's bytes hold: a UTF-8 byte-order mark dropped, each line
+// break (LF or CR LF) made CR LF, and none at the end, as a note always was.
+std::string note_from_draft(std::string_view bytes);
+
+// Host-specific: VISUAL, else EDITOR, else the host's own (the first of
+// sensible-editor, editor, nano and vi on the PATH; notepad.exe on Windows).
+std::optional<Editor> choose_editor();
+
+// Host-specific: a new draft file in the user's temporary folder, named
+// after the title (another name when that one is taken), holding text.
+std::optional<Draft> make_draft(std::string_view title, std::string_view text);
+
+// Host-specific: runs the editor on the draft, with the terminal handed
+// over to it, and waits for it to end.
+EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft);
+
+// Host-specific: the note a draft holds, at most max_length bytes, in the
+// encoding the title and the comment arrive in.
+DraftNote read_draft(const Draft& draft, std::size_t max_length);
+
+// Host-specific: deletes the draft; false when it could not be.
+bool remove_draft(const Draft& draft);

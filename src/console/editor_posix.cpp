@@ -1,0 +1,157 @@
+// The editor on POSIX hosts: run through the shell, as VISUAL and EDITOR
+// have always been, so that "code --wait" or "nano -w" work as written.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "console/editor.h"
+
+namespace {
+
+constexpr std::array<std::string_view, 4> host_editors = {"sensible-editor", "editor", "nano",
+                                                          "vi"};
+constexpr int draft_names = 100;  // "title.txt", then "title (2).txt" and on
+constexpr int exit_not_found = 127;
+constexpr int exit_not_executable = 126;
+constexpr std::size_t read_size = 4096;
+// Past this a title makes a name too long for most file systems: shortened.
+constexpr std::size_t max_draft_stem = 200;
+
+// The signals a shell's system() lets the command take alone: Ctrl-C and
+// Ctrl-\ in the editor are the editor's.
+constexpr std::array<int, 2> editor_signals = {SIGINT, SIGQUIT};
+
+std::string environment_value(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// The first folder of PATH that holds the program as an executable file.
+std::string find_on_path(std::string_view program) {
+  std::string folders = environment_value("PATH");
+  if (folders.empty()) folders = "/usr/bin:/bin";
+  for (std::string_view path = folders; !path.empty();) {
+    const std::size_t end = path.find(':');
+    std::string folder(path.substr(0, end));
+    path.remove_prefix(end == std::string_view::npos ? path.size() : end + 1);
+    std::string candidate = (folder.empty() ? "." : folder) + "/" + std::string(program);
+    struct stat status = {};
+    if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0)
+      return candidate;
+  }
+  return {};
+}
+
+std::string temporary_folder() {
+  const std::string folder = environment_value("TMPDIR");
+  return folder.empty() ? "/tmp" : folder;
+}
+
+bool write_all(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t put = write(fd, text.data(), text.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(put));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<Editor> choose_editor() {
+  for (const char* variable : {"VISUAL", "EDITOR"}) {
+    const std::string command = environment_value(variable);
+    if (!command.empty()) return Editor{command, editor_name(command), false};
+  }
+  for (const std::string_view program : host_editors) {
+    const std::string found = find_on_path(program);
+    if (!found.empty()) return Editor{"'" + found + "'", std::string(program), true};
+  }
+  return std::nullopt;
+}
+
+std::optional<Draft> make_draft(std::string_view title, std::string_view text) {
+  const std::string stem(title.substr(0, max_draft_stem));
+  for (int number = 1; number <= draft_names; ++number) {
+    const std::string name =
+        number == 1 ? stem + ".txt" : stem + " (" + std::to_string(number) + ").txt";
+    const std::string path = temporary_folder() + "/" + name;
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return std::nullopt;
+    const bool written = write_all(fd, text);
+    if (close(fd) != 0 || !written) {
+      unlink(path.c_str());
+      return std::nullopt;
+    }
+    return Draft{path, path};
+  }
+  return std::nullopt;
+}
+
+EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft) {
+  hand_over_terminal(console);
+  std::array<struct sigaction, editor_signals.size()> before{};
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  for (std::size_t i = 0; i < editor_signals.size(); ++i)
+    sigaction(editor_signals.at(i), &ignore, &before.at(i));
+  const std::string script = editor.command + " \"$@\"";
+  const pid_t child = fork();
+  if (child == 0) {
+    for (const int signal_number : editor_signals) signal(signal_number, SIG_DFL);
+    execl("/bin/sh", "sh", "-c", script.c_str(), "sh", draft.path.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(exit_not_found);
+  }
+  int status = 0;
+  pid_t ended = child;
+  if (child > 0)
+    while ((ended = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+    }
+  for (std::size_t i = 0; i < editor_signals.size(); ++i)
+    sigaction(editor_signals.at(i), &before.at(i), nullptr);
+  take_back_terminal(console);
+  if (child < 0 || ended < 0) return EditorEnd::not_started;
+  if (!WIFEXITED(status)) return EditorEnd::failed;
+  const int code = WEXITSTATUS(status);
+  if (code == exit_not_found || code == exit_not_executable) return EditorEnd::not_started;
+  return code == 0 ? EditorEnd::ended : EditorEnd::failed;
+}
+
+DraftNote read_draft(const Draft& draft, std::size_t max_length) {
+  DraftNote note;
+  const int fd = open(draft.path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    note.unreadable = true;
+    return note;
+  }
+  // Line breaks may double the bytes: past twice the bound, it is too long.
+  std::string bytes;
+  std::array<char, read_size> buffer{};
+  for (;;) {
+    const ssize_t got = read(fd, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) note.unreadable = true;
+    if (got <= 0) break;
+    bytes.append(buffer.data(), static_cast<std::size_t>(got));
+    if (bytes.size() > 2 * max_length + 3) break;
+  }
+  close(fd);
+  note.text = note_from_draft(bytes);
+  note.too_long = note.text.size() > max_length;
+  return note;
+}
+
+bool remove_draft(const Draft& draft) {
+  return unlink(draft.path.c_str()) == 0 || errno == ENOENT;
+}
