@@ -20,9 +20,11 @@ title, an optional comment and its text, and write the note into the notes
 folder of Velloran, the PSP's notes application, on the PSP's memory card
 mounted on this computer.")
 # Linked statically, so that one package installs on old and new releases
-# alike: nothing to depend on. Lintian calls a static executable an error;
+# alike: no library to depend on. Lintian calls a static executable an error;
 # the overrides file says why it is one here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+# The note's editor falls back on sensible-editor, as Debian's programs do.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS sensible-utils)
 install(FILES packaging/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME ${PROJECT_NAME})
 include(CPack)
