@@ -239,7 +239,7 @@ std::optional<std::string> take_note(Dialogue& d, std::string_view title) {
   if (d.editor) {
     const std::optional<Editor> editor = choose_editor();
     if (!editor) fallback = d.texts.no_editor;
-    if (editor && !d.draft) keep_draft(d, make_draft(title, {}));
+    if (editor && !d.draft) keep_draft(d, make_draft(title));
     if (editor && !d.draft) fallback = d.texts.draft_not_made;
     if (fallback.empty()) {
       std::optional<std::string> note = note_in_editor(d, *editor, fallback);

@@ -45,9 +45,9 @@ std::string note_from_draft(std::string_view bytes);
 // sensible-editor, editor, nano and vi on the PATH; notepad.exe on Windows).
 std::optional<Editor> choose_editor();
 
-// Host-specific: a new draft file in the user's temporary folder, named
-// after the title (another name when that one is taken), holding text.
-std::optional<Draft> make_draft(std::string_view title, std::string_view text);
+// Host-specific: a new, empty draft file in the user's temporary folder,
+// named after the title (another name when that one is taken).
+std::optional<Draft> make_draft(std::string_view title);
 
 // Host-specific: runs the editor on the draft, with the terminal handed
 // over to it, and waits for it to end.

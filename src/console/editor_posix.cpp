@@ -55,16 +55,6 @@ std::string temporary_folder() {
   return folder.empty() ? "/tmp" : folder;
 }
 
-bool write_all(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t put = write(fd, text.data(), text.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<Editor> choose_editor() {
@@ -79,7 +69,7 @@ std::optional<Editor> choose_editor() {
   return std::nullopt;
 }
 
-std::optional<Draft> make_draft(std::string_view title, std::string_view text) {
+std::optional<Draft> make_draft(std::string_view title) {
   const std::string stem(title.substr(0, max_draft_stem));
   for (int number = 1; number <= draft_names; ++number) {
     const std::string name =
@@ -88,11 +78,7 @@ std::optional<Draft> make_draft(std::string_view title, std::string_view text) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0) return std::nullopt;
-    const bool written = write_all(fd, text);
-    if (close(fd) != 0 || !written) {
-      unlink(path.c_str());
-      return std::nullopt;
-    }
+    close(fd);
     return Draft{path, path};
   }
   return std::nullopt;

@@ -63,7 +63,7 @@ std::optional<Editor> choose_editor() {
   return Editor{"notepad.exe", "Notepad", true};
 }
 
-std::optional<Draft> make_draft(std::string_view title, std::string_view text) {
+std::optional<Draft> make_draft(std::string_view title) {
   std::array<wchar_t, MAX_PATH + 1> folder{};
   const DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
   if (length == 0 || length > folder.size()) return std::nullopt;
@@ -78,11 +78,6 @@ std::optional<Draft> make_draft(std::string_view title, std::string_view text) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) continue;
     if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
-    DWORD written = 0;
-    if (!text.empty() && (WriteFile(file.handle, text.data(), static_cast<DWORD>(text.size()),
-                                    &written, nullptr) == 0 ||
-                          written != text.size()))
-      return std::nullopt;
     return Draft{narrow(path, CP_UTF8), narrow(path, output_code_page())};
   }
   return std::nullopt;
