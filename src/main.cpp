@@ -123,13 +123,15 @@ std::optional<Answer> read_note_lines(Console& console) {
 enum class Asked { title, comment, note };
 
 std::optional<Answer> read_answer(Dialogue& d, Asked asked) {
-  begin_answer(d.console);
   if (!d.lines) return read_word(d.console, max_answer_length);
   if (asked == Asked::note) return read_note_lines(d.console);
-  // At a terminal an empty line is no comment: the question was a yes, but
-  // the person may have thought better of it.
-  if (asked == Asked::comment && d.console.interactive)
-    return read_line(d.console, max_answer_length);
+  // At a terminal a line of blanks is no comment: the question was a yes,
+  // but the person may have thought better of it.
+  if (asked == Asked::comment && d.console.interactive) {
+    std::optional<Answer> line = read_line(d.console, max_answer_length);
+    if (line && !line->too_long && trim_space(line->text).empty()) line->text.clear();
+    return line;
+  }
   std::optional<Answer> line = read_filled_line(d.console);
   if (line && asked == Asked::title) line->text = std::string(trim_space(line->text));
   return line;
@@ -159,8 +161,11 @@ std::string title_refusal(const MessageCatalogue& texts, const TitleProblem& pro
 // taken: a longer one than there is room for, or a title that cannot name a
 // note, is refused with a line that says why, and the question asked again.
 // Nothing when input has ended. A refusal given is shown the first time.
+// What the refused answers hold counts toward what one question may pass
+// over, so that endless refused input ends.
 std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt,
                                std::string refusal = {}) {
+  begin_answer(d.console);
   for (;;) {
     clear_screen(d.console);
     // Where the user types the answer again.
@@ -174,27 +179,75 @@ std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt
       problem.kind = TitleProblem::too_long;
     else if (asked == Asked::title)
       problem = find_host_title_problem(answer->text);
+    if (!answer->cut && problem.kind == TitleProblem::none) return std::move(answer->text);
     if (answer->cut)
       refusal = d.texts.line_cut;
-    else if (problem.kind == TitleProblem::none)
-      return std::move(answer->text);
     else
       refusal = asked == Asked::title ? title_refusal(d.texts, problem) : d.texts.answer_too_long;
+    if (!pass_over(d.console, answer->text.size() + 1)) return std::nullopt;
   }
 }
 
 // ==== The note in an editor ====
 
 // Says where the draft is, should the program end before the note is saved.
-void keep_draft(Dialogue& d, std::optional<Draft> draft) {
-  d.draft = std::move(draft);
+void name_draft_on_exit(Dialogue& d) {
   set_last_words(d.draft ? fill_format(d.texts.draft_kept, d.draft->shown) : std::string());
 }
 
-// The draft read back after the editor, until it holds a note: an empty one
-// waits for Enter and is read again, then the editor opens again; one that
-// is too long, or holds a character the note cannot, opens it again.
-// Nothing when the editor cannot be used (why, in fallback) or input ended.
+void keep_draft(Dialogue& d, std::optional<Draft> draft) {
+  d.draft = std::move(draft);
+  name_draft_on_exit(d);
+}
+
+// The draft is no longer the program's: it is deleted, or, holding what the
+// user wrote, left where it is (and said so by the caller).
+void let_go_of_draft(Dialogue& d, bool remove) {
+  if (d.draft && remove) (void)remove_draft(*d.draft);
+  keep_draft(d, std::nullopt);
+}
+
+// Whether the draft holds anything the user wrote, whatever it is.
+bool holds_writing(const DraftNote& note) {
+  return note.unreadable || note.too_long || !note.refused.empty() || !note.text.empty();
+}
+
+// After an editor that left the draft empty: open it again (true), or take
+// what it holds now (false): an empty line reads it again, as an editor that
+// came back at once may have saved it since. Nothing when the user gave the
+// note up (declined) or the input ended.
+std::optional<bool> ask_to_edit_again(Dialogue& d, DraftNote& note) {
+  // Empty, it is not the note kept should the program end now.
+  set_last_words({});
+  begin_answer(d.console);
+  while (!holds_writing(note)) {
+    print(d.console, d.texts.draft_empty);
+    print(d.console, d.texts.answer_hint);
+    const std::optional<Answer> line = read_line(d.console, max_answer_length);
+    if (!line) return std::nullopt;
+    const bool empty = !line->too_long && trim_space(line->text).empty();
+    if (!line->too_long && is_yes(line->text, d.texts, true)) {
+      name_draft_on_exit(d);  // the editor may write it again
+      return true;
+    }
+    if (!line->too_long && is_no(line->text, d.texts)) {
+      d.declined = true;
+      return std::nullopt;
+    }
+    if (!pass_over(d.console, line->text.size() + 1)) return std::nullopt;
+    if (empty)
+      note = read_draft(*d.draft, max_answer_length);
+    else
+      print_error(d.console, d.texts.answer_yes_or_no);
+  }
+  name_draft_on_exit(d);
+  return false;
+}
+
+// The draft read back after the editor, until it holds a note: one that is
+// too long, or holds a character the note cannot, opens it again; an empty
+// one asks first. Nothing when the editor cannot be used (why, in fallback),
+// the user gave up on the note (declined), or the input ended.
 std::optional<std::string> note_in_editor(Dialogue& d, const Editor& editor,
                                           std::string& fallback) {
   std::string refusal;
@@ -211,11 +264,11 @@ std::optional<std::string> note_in_editor(Dialogue& d, const Editor& editor,
       return std::nullopt;
     }
     DraftNote note = read_draft(*d.draft, max_answer_length);
-    if (!note.unreadable && note.refused.empty() && !note.too_long && note.text.empty()) {
-      print(d.console, d.texts.draft_empty);
-      begin_answer(d.console);
-      if (!read_line(d.console, max_answer_length)) return std::nullopt;
-      note = read_draft(*d.draft, max_answer_length);
+    refusal.clear();
+    if (!holds_writing(note)) {
+      const std::optional<bool> again = ask_to_edit_again(d, note);
+      if (!again) return std::nullopt;
+      if (*again) continue;
     }
     if (note.unreadable) {
       fallback = fill_format(d.texts.draft_unreadable, d.draft->shown);
@@ -225,10 +278,8 @@ std::optional<std::string> note_in_editor(Dialogue& d, const Editor& editor,
       refusal = fill_format(d.texts.draft_character, note.refused);
     else if (note.too_long)
       refusal = d.texts.answer_too_long;
-    else if (!note.text.empty())
-      return std::move(note.text);
     else
-      refusal.clear();
+      return std::move(note.text);
   }
 }
 
@@ -237,15 +288,25 @@ std::optional<std::string> note_in_editor(Dialogue& d, const Editor& editor,
 std::optional<std::string> take_note(Dialogue& d, std::string_view title) {
   std::string fallback;
   if (d.editor) {
+    d.editor = false;
     const std::optional<Editor> editor = choose_editor();
     if (!editor) fallback = d.texts.no_editor;
-    if (editor && !d.draft) keep_draft(d, make_draft(title));
+    if (editor) keep_draft(d, make_draft(title));
     if (editor && !d.draft) fallback = d.texts.draft_not_made;
     if (fallback.empty()) {
       std::optional<std::string> note = note_in_editor(d, *editor, fallback);
-      if (note || fallback.empty()) return note;  // a note, or the input ended
+      if (note || fallback.empty()) return note;  // a note, a no, or the input ended
+      // Typed after all: what the editor left is the user's, and stays
+      // where it is, said so; an empty draft simply goes.
+      const bool empty = !holds_writing(read_draft(*d.draft, max_answer_length));
+      if (!empty) fallback += fill_format(d.texts.editor_text_kept, d.draft->shown);
+      let_go_of_draft(d, empty);
     }
-    d.editor = false;
+    std::optional<std::string> note = ask(d, Asked::note, d.texts.enter_note, fallback);
+    // From here on, the typed note is what a draft keeps.
+    if (note) keep_draft(d, make_draft(title));
+    if (note && d.draft && !write_draft(*d.draft, *note)) let_go_of_draft(d, true);
+    return note;
   }
   return ask(d, Asked::note, d.texts.enter_note, fallback);
 }
@@ -288,34 +349,55 @@ bool gather_note(Dialogue& d, NoteDraft& draft) {
   return wants_save.value_or(false);
 }
 
+// Said to people when they gave up on the note: the program ends next.
+void say_not_saved(Dialogue& d) {
+  if (d.lines && d.declined) print(d.console, d.texts.not_saved);
+}
+
 // ==== Saving ====
 
-// Saves the draft on the card the user names. A name the card refuses, or,
-// for people, one that would replace a note, asks for another title, and the
-// note goes to the same card. True when saved.
+// Where the save step gives up: the input ended.
+bool not_saved(Dialogue& d) {
+  if (!d.console.input_failed) print_error(d.console, d.texts.not_saved);
+  return false;
+}
+
+// Saves the note on the card the user names, asking again after each
+// failure. A name the card refuses, or, for people, one that would replace a
+// note they do not want replaced, asks for another title, and the note goes
+// to the same card. A yes to replacing holds for that note on that card
+// alone. True when saved.
 bool save(Dialogue& d, NoteDraft& draft) {
-  SaveEnd end = save_note(d.console, d.texts, draft, d.lines);
-  while (end.how == SaveEnd::name_refused || end.how == SaveEnd::note_exists) {
-    bool replace = false;
-    if (end.how == SaveEnd::note_exists) {
+  begin_answer(d.console);
+  SaveResult last;
+  std::optional<Answer> drive;
+  for (std::string refusal;; refusal.clear()) {
+    if (!drive) drive = ask_for_card(d.console, d.texts, last, d.lines);
+    if (!drive) return not_saved(d);
+    const NotePath path = drive->too_long ? NotePath{} : build_note_path(drive->text, draft.title);
+    bool new_title = false;
+    if (d.lines && path.usable && note_exists(path)) {
       clear_screen(d.console);
       print(d.console, d.texts.ask_replace, draft.title);
-      const std::optional<bool> yes = ask_yes_no(d);
-      if (!yes) break;
-      replace = *yes;
+      const std::optional<bool> replace = ask_yes_no(d);
+      if (!replace) return not_saved(d);
+      new_title = !*replace;
     }
-    if (!replace) {
-      std::optional<std::string> title = ask(d, Asked::title, d.texts.ask_title, end.refusal);
-      if (!title) break;
-      draft.title = std::move(*title);
+    if (!new_title) {
+      last = write_note_step(d.console, d.texts, *drive, path, draft, d.lines);
+      if (last.fault == SaveFault::none) return true;
+      new_title = last.fault == SaveFault::name_refused;
+      if (new_title) refusal = failure_line(d.texts, last);
     }
-    end = save_note(d.console, d.texts, draft, d.lines, end.drive, replace);
+    if (!new_title) {
+      drive.reset();
+      continue;
+    }
+    std::optional<std::string> title = ask(d, Asked::title, d.texts.ask_title, refusal);
+    if (!title) return not_saved(d);
+    draft.title = std::move(*title);
+    last = {};
   }
-  if (end.how == SaveEnd::name_refused || end.how == SaveEnd::note_exists) {
-    if (!d.console.input_failed) print_error(d.console, d.texts.not_saved);
-    return false;
-  }
-  return end.how == SaveEnd::saved;
 }
 
 // ==== Options ====
@@ -376,24 +458,23 @@ int main(int argc, char** argv) {
                     .declined = false};
   NoteDraft draft;
   int status = exit_ok;
-  bool saved = false;
-  if (gather_note(dialogue, draft)) {
-    saved = save(dialogue, draft);
-    status = saved ? exit_ok : exit_not_saved;
-    // Started from Explorer or the Start menu, the window would close on the result.
-    if (window_closes_with_program()) {
-      print(console, catalogue.press_enter);
-      (void)read_line(console, max_answer_length);
-    }
-  }
-  // The draft goes once the note is on the card or the user said no to
-  // saving it; on any other end it stays, and the user is told where.
+  const bool asked_to_save = gather_note(dialogue, draft);
+  const bool saved = asked_to_save && save(dialogue, draft);
+  if (asked_to_save) status = saved ? exit_ok : exit_not_saved;
+  say_not_saved(dialogue);
+  // The draft goes once the note is on the card or the user gave it up,
+  // before anything else is asked; on any other end it stays, and the user
+  // is told where, unless it holds nothing.
   if (dialogue.draft) {
-    if (saved || dialogue.declined)
-      (void)remove_draft(*dialogue.draft);
-    else
-      print_error(console, catalogue.draft_kept, dialogue.draft->shown);
-    set_last_words({});
+    const bool keep = !saved && !dialogue.declined &&
+                      holds_writing(read_draft(*dialogue.draft, max_answer_length));
+    if (keep) print_error(console, catalogue.draft_kept, dialogue.draft->shown);
+    let_go_of_draft(dialogue, !keep);
+  }
+  // Started from Explorer or the Start menu, the window would close on the result.
+  if (asked_to_save && window_closes_with_program()) {
+    print(console, catalogue.press_enter);
+    (void)read_line(console, max_answer_length);
   }
   discard_typed_ahead(console);
   if (console.input_failed) {

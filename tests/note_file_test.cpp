@@ -190,27 +190,26 @@ TEST(PosixSaveFault, SaysWhatIsReallyWrong) {
   struct FaultCase {
     int error;
     SaveStep step;
-    bool folder_writable;
     SaveFault fault;
     std::string words;
   };
   const FaultCase cases[] = {
-      {EROFS, SaveStep::create, false, SaveFault::read_only, "read-only or write-protected"},
-      {EACCES, SaveStep::create, false, SaveFault::not_permitted, "you may not write there"},
-      {EPERM, SaveStep::open_folder, false, SaveFault::not_permitted, "you may not write there"},
-      {EPERM, SaveStep::rename, false, SaveFault::not_permitted, "you may not write there"},
+      {EROFS, SaveStep::create, SaveFault::read_only, "read-only or write-protected"},
+      {EACCES, SaveStep::create, SaveFault::not_permitted, "you may not write there"},
+      {EPERM, SaveStep::open_folder, SaveFault::not_permitted, "you may not write there"},
+      // A sticky folder holding another user's note, in a folder the user may write.
+      {EPERM, SaveStep::rename, SaveFault::not_permitted, "you may not write there"},
       // A FAT driver's refusal of a name it cannot store.
-      {EPERM, SaveStep::rename, true, SaveFault::name_refused, "refuses the name"},
-      {EINVAL, SaveStep::rename, true, SaveFault::name_refused, "refuses the name"},
-      {EILSEQ, SaveStep::rename, true, SaveFault::name_refused, "refuses the name"},
-      {ENAMETOOLONG, SaveStep::rename, true, SaveFault::name_refused, "refuses the name"},
-      {ENAMETOOLONG, SaveStep::open_folder, true, SaveFault::path_too_long, "path is too long"},
-      {ENOSPC, SaveStep::write, true, SaveFault::full, "the card is full"},
-      {EFBIG, SaveStep::write, true, SaveFault::full, "the card is full"},
-      {EIO, SaveStep::sync, true, SaveFault::other, "could not be saved: x"},
+      {EINVAL, SaveStep::rename, SaveFault::name_refused, "refuses the name"},
+      {EILSEQ, SaveStep::rename, SaveFault::name_refused, "refuses the name"},
+      {ENAMETOOLONG, SaveStep::rename, SaveFault::name_refused, "refuses the name"},
+      {ENAMETOOLONG, SaveStep::open_folder, SaveFault::path_too_long, "path is too long"},
+      {ENOSPC, SaveStep::write, SaveFault::full, "the card is full"},
+      {EFBIG, SaveStep::write, SaveFault::full, "the card is full"},
+      {EIO, SaveStep::sync, SaveFault::other, "could not be saved: x"},
   };
   for (const auto& c : cases) {
-    const SaveFault fault = posix_save_fault(c.error, c.step, c.folder_writable);
+    const SaveFault fault = posix_save_fault(c.error, c.step);
     EXPECT_EQ(fault, c.fault) << std::strerror(c.error);
     EXPECT_NE(failure_line(catalogue, {fault, "x"}).find(c.words), std::string::npos)
         << std::strerror(c.error) << ": " << failure_line(catalogue, {fault, "x"});

@@ -63,12 +63,12 @@ struct PtyRun {
 
 // How the job is started and what its shell does.
 struct Job {
-  bool interrupt_ignored = false;        // started with Ctrl-C ignored
   bool in_background = false;            // started with &
   std::string continue_as;               // at each stop, 'b' continues it as bg would; else as fg
   std::vector<std::string> environment;  // NAME=value, set for the program
   std::vector<std::string> arguments;    // the program's
   bool shows_leftover = false;           // once it ends, the shell shows what input is left
+  std::vector<int> ignored;              // signals ignored by whoever started it
 };
 
 Job continued_as(std::string how) {
@@ -103,7 +103,7 @@ void shell_says(const std::string& text) {
     setpgid(0, 0);
     if (!options.in_background) tcsetpgrp(STDIN_FILENO, getpid());
     signal(SIGTTOU, SIG_DFL);
-    if (options.interrupt_ignored) signal(SIGINT, SIG_IGN);
+    for (const int signal_number : options.ignored) signal(signal_number, SIG_IGN);
     for (const auto& variable : options.environment) putenv(const_cast<char*>(variable.c_str()));
     std::vector<char*> argv = {const_cast<char*>(program)};
     for (const auto& argument : options.arguments)
@@ -180,7 +180,9 @@ PtyRun run_french(const std::string& input, const std::string& interrupt_after =
   return run_on_terminal(NOTECREATOR_FR, typing);
 }
 
+// A negative status is the signal that ended the run.
 bool exited_with(int wait_status, int status) {
+  if (status < 0) return WIFSIGNALED(wait_status) && WTERMSIG(wait_status) == -status;
   return WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == status;
 }
 
@@ -263,7 +265,13 @@ class JobControl : public testing::TestWithParam<JobRun> {};
 
 TEST_P(JobControl, LeavesTheShellItsOwnColours) {
   const JobRun& c = GetParam();
-  const PtyRun run = run_on_terminal(NOTECREATOR_FR, c.typing, c.job);
+  Scratch card;  // @CARD@ in what is typed
+  lay_out_card(card.path, "folders");
+  std::vector<Typing> typing = c.typing;
+  for (Typing& step : typing)
+    if (const auto at = step.keys.find("@CARD@"); at != std::string::npos)
+      step.keys.replace(at, 6, card.path.string());
+  const PtyRun run = run_on_terminal(NOTECREATOR_FR, typing, c.job);
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
   EXPECT_TRUE(exited_with(run.wait_status, 0)) << "wait status " << run.wait_status;
   EXPECT_EQ(run.output, to_crlf(c.expected));
@@ -299,6 +307,18 @@ INSTANTIATE_TEST_SUITE_P(
                with_environment("NO_COLOR="),
                {{"Titre de la note:", DECLINED_NOTE}},
                RED_ON_BLACK + WELCOME + TITLE_SCREEN + AFTER_DECLINED_NOTE + RESET},
+        // Sent to the background once it has read its last answer: it ends
+        // there, leaving the terminal's input to the shell.
+        JobRun{"BgAfterTheLastAnswer",
+               continued_as("b"),
+               {{"Titre de la note:", "Courses\nn\nPain\no\n@CARD@\n"}, {"Note cree!", "\x1a"}},
+               RED_ON_BLACK + WELCOME + TITLE_SCREEN + CLEAR +
+                   "Voulez-vous inserer un commentaire?\n(o/n) " + CLEAR + "Entrez la note:\n" +
+                   CLEAR +
+                   "Voulez-vous sauver cette note?\n\n\n\nTitre:\nCourses\n\nCommentaire:\n\n\n"
+                   "Note:\nPain\n\n(o/n) " +
+                   CLEAR + "Quelle est la lettre de votre PSP?\n" + CLEAR +
+                   "Creation de la note...\nNote cree!\n" + RESET + STOPPED + BG},
         JobRun{"DumbTerminal",
                with_environment("TERM=dumb"),
                {{"Titre de la note:", DECLINED_NOTE}},
@@ -306,9 +326,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<JobRun>& info) { return std::string(info.param.name); });
 
 TEST(Terminal, CtrlCIgnoredByWhoeverStartedTheProgramStaysIgnored) {
+  Job job;
+  job.ignored = {SIGINT};
   const PtyRun run =
-      run_on_terminal(NOTECREATOR_FR, {{"Titre de la note:", "\x03" + DECLINED_NOTE}},
-                      Job{true, false, "", {}, {}});
+      run_on_terminal(NOTECREATOR_FR, {{"Titre de la note:", "\x03" + DECLINED_NOTE}}, job);
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
   EXPECT_TRUE(exited_with(run.wait_status, 0)) << "wait status " << run.wait_status;
   EXPECT_EQ(run.output,
@@ -337,9 +358,11 @@ struct EditorRun {
   std::string script;
   std::vector<Typing> typing;  // after the title and the comment; @CARD@ is the card
   int status;
-  std::string note;   // what the card holds afterwards, when saved
-  std::string draft;  // what the draft holds afterwards, when kept
-  std::string shown;  // a line the run must show
+  std::string note;               // what the card holds afterwards, when saved
+  std::string draft;              // what the draft holds afterwards, when kept
+  std::string shown;              // a line the run must show
+  std::vector<int> ignored = {};  // signals ignored by whoever started the program
+  std::string old_draft = {};     // a draft of that name there before, which stays
 };
 
 void PrintTo(const EditorRun& run, std::ostream* os) {
@@ -357,6 +380,7 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
   const auto drafts = scratch.path / "tmp";
   lay_out_card(card, "folders");
   std::filesystem::create_directory(drafts);
+  if (!c.old_draft.empty()) write_file(drafts / "Courses.txt", c.old_draft);
   const auto editor = scratch.path / "fake-editor";
   write_file(editor, "#!/bin/sh\n" + c.script + "\ntouch \"$0.ran\"\n");
   std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
@@ -369,6 +393,7 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
   Job job;
   job.arguments = {"--lines"};
   job.environment = {"VISUAL=" + editor.string(), "TMPDIR=" + drafts.string()};
+  job.ignored = c.ignored;
   const PtyRun run = run_on_terminal(NOTECREATOR_FR, typing, job);
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
   EXPECT_TRUE(exited_with(run.wait_status, c.status)) << "wait status " << run.wait_status;
@@ -384,10 +409,18 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
     EXPECT_TRUE(std::filesystem::is_empty(drafts));
   else
     EXPECT_EQ(read_file(draft), c.draft);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(drafts), {}), c.draft.empty() ? 0 : 1)
+      << "a draft left behind";
 }
 
 const std::string SAVE_QUESTION = "Voulez-vous sauver cette note?";
 const std::vector<Typing> SAVED = {{SAVE_QUESTION, "o\n"}, {"lettre de votre PSP?", "@CARD@\n"}};
+const std::string FAILED = "echec: tapez la note ici.";
+const std::string EMPTY = "La note est vide. Ouvrir l'editeur a nouveau?";
+const std::string TYPED_KEPT = "La note que vous avez ecrite est gardee dans ";
+// What the editor sees of the terminal's input: what is left of a paste.
+const std::string READS_TYPED_AHEAD =
+    "stty -icanon min 0 time 5; printf 'Pain%s' \"$(head -c 100)\" >\"$1\"";
 
 INSTANTIATE_TEST_SUITE_P(
     Terminal, Editor,
@@ -405,14 +438,75 @@ INSTANTIATE_TEST_SUITE_P(
                   "\r\n\r\nPain",
                   "",
                   "L'editeur fake-editor s'est termine par un echec: tapez la note ici.\n"},
-        // Empty, read again after Enter, then the editor again.
+        // Empty: an empty line reads it again, a yes opens the editor again.
         EditorRun{"AnEmptyDraftIsNoNote",
                   "[ -e \"$0.ran\" ] && printf 'Pain' >\"$1\"",
-                  {{"puis appuyez sur Entree.", "\n"}, SAVED[0], SAVED[1]},
+                  {{EMPTY, "\n"}, {EMPTY, "o\n"}, SAVED[0], SAVED[1]},
                   0,
                   "\r\n\r\nPain",
                   "",
-                  "La note est vide"},
+                  EMPTY + "\n(o/n) " + EMPTY},
+        EditorRun{"AnEmptyDraftAndANo",
+                  "true",
+                  {{EMPTY, "n\n"}},
+                  0,
+                  "",
+                  "",
+                  "(o/n) La note n'a pas ete sauvee.\n"},
+        // Killed in raw mode: the terminal is put back, so that Enter ends a
+        // typed line again; the typed note is what Ctrl-C leaves kept.
+        EditorRun{"AnEditorKilledInRawMode",
+                  "stty raw -echo; kill -9 $$",
+                  {{FAILED, "Pain\r\r"}, {SAVE_QUESTION, "\x03"}},
+                  -SIGINT,
+                  "",
+                  "Pain",
+                  TYPED_KEPT},
+        // What a failed editor left (vi's :cq) stays, said so; the typed note is saved.
+        EditorRun{"TextLeftByAFailedEditorIsKept",
+                  "printf 'Brouillon\n' >\"$1\"; exit 1",
+                  {{FAILED, "Pain\n\n"}, SAVED[0], SAVED[1]},
+                  0,
+                  "\r\n\r\nPain",
+                  "Brouillon\n",
+                  "Ce que vous avez ecrit dans l'editeur est garde dans "},
+        // A line typed past what the terminal keeps is refused, never taken cut.
+        EditorRun{
+            "ATypedLineAsLongAsTheTerminalKeeps",
+            "exit 3",
+            {{FAILED, LONG_LINE + "\n\n"}, {"a pu etre coupee", "Pain\n\n"}, SAVED[0], SAVED[1]},
+            0,
+            "\r\n\r\nPain",
+            "",
+            "Une ligne tapee ici a au plus 4095 octets"},
+        // Nothing pasted ahead reaches the editor as keys.
+        EditorRun{"APasteRunningOnNeverReachesTheEditor",
+                  READS_TYPED_AHEAD,
+                  {{"", ":!touch pirate\n"}, SAVED[0], SAVED[1]},
+                  0,
+                  "\r\n\r\nPain",
+                  "",
+                  ""},
+        // Signals as the program found them: SIGCHLD ignored is not the
+        // editor's failure; SIGINT ignored stays so in the editor.
+        EditorRun{"SignalsAsTheProgramFoundThem",
+                  "grep SigIgn /proc/$$/status | cut -f2 >\"$1\"",
+                  SAVED,
+                  0,
+                  "\r\n\r\n0000000000000002",
+                  "",
+                  "",
+                  {SIGINT, SIGCHLD}},
+        // A draft of that name is never opened: the editor gets a new one.
+        EditorRun{"ADraftOfThatNameStaysAsItIs",
+                  "printf 'Pain' >>\"$1\"",
+                  SAVED,
+                  0,
+                  "\r\n\r\nPain",
+                  "vieux",
+                  "",
+                  {},
+                  "vieux"},
         EditorRun{"TheDraftStaysWhenTheRunEndsUnsaved",
                   "printf 'Pain\\n' >\"$1\"",
                   {{SAVE_QUESTION, "\x04"}},

@@ -57,5 +57,9 @@ EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft)
 // encoding the title and the comment arrive in.
 DraftNote read_draft(const Draft& draft, std::size_t max_length);
 
+// Host-specific: puts a note typed after all in the draft, as its bytes are,
+// so that the draft keeps it; false when it could not.
+bool write_draft(const Draft& draft, std::string_view note);
+
 // Host-specific: deletes the draft; false when it could not be.
 bool remove_draft(const Draft& draft);

@@ -94,7 +94,11 @@ EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft)
   const std::string script = editor.command + " \"$@\"";
   const pid_t child = fork();
   if (child == 0) {
-    for (const int signal_number : editor_signals) signal(signal_number, SIG_DFL);
+    // Those the program found ignored stay so in the editor too; the
+    // program's own ignored SIGPIPE is not the editor's.
+    for (std::size_t i = 0; i < editor_signals.size(); ++i)
+      if (before.at(i).sa_handler != SIG_IGN) signal(editor_signals.at(i), SIG_DFL);
+    signal(SIGPIPE, SIG_DFL);
     execl("/bin/sh", "sh", "-c", script.c_str(), "sh", draft.path.c_str(),
           static_cast<char*>(nullptr));
     _exit(exit_not_found);
@@ -121,21 +125,35 @@ DraftNote read_draft(const Draft& draft, std::size_t max_length) {
     note.unreadable = true;
     return note;
   }
-  // Line breaks may double the bytes: past twice the bound, it is too long.
+  // Line breaks may double the bytes: past twice the bound, it is too long
+  // whatever they are, and the rest is not read.
+  const std::size_t most = 2 * max_length + 3;
   std::string bytes;
   std::array<char, read_size> buffer{};
-  for (;;) {
+  while (bytes.size() <= most) {
     const ssize_t got = read(fd, buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) note.unreadable = true;
     if (got <= 0) break;
     bytes.append(buffer.data(), static_cast<std::size_t>(got));
-    if (bytes.size() > 2 * max_length + 3) break;
   }
   close(fd);
   note.text = note_from_draft(bytes);
-  note.too_long = note.text.size() > max_length;
+  note.too_long = bytes.size() > most || note.text.size() > max_length;
   return note;
+}
+
+bool write_draft(const Draft& draft, std::string_view note) {
+  const int fd = open(draft.path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool written = true;
+  while (written && !note.empty()) {
+    const ssize_t put = write(fd, note.data(), note.size());
+    if (put < 0 && errno == EINTR) continue;
+    written = put > 0;
+    if (written) note.remove_prefix(static_cast<std::size_t>(put));
+  }
+  return close(fd) == 0 && written;
 }
 
 bool remove_draft(const Draft& draft) {

@@ -117,10 +117,11 @@ DraftNote read_draft(const Draft& draft, std::size_t max_length) {
   }
   // Line breaks and UTF-8 may take the bytes past the bound: past four
   // times it, the note is too long whatever they are.
+  const std::size_t most = 4 * max_length;
   std::string bytes;
   std::array<char, read_size> buffer{};
   DWORD got = 0;
-  while (bytes.size() <= 4 * max_length &&
+  while (bytes.size() <= most &&
          ReadFile(file.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) !=
              0 &&
          got > 0)
@@ -131,8 +132,18 @@ DraftNote read_draft(const Draft& draft, std::size_t max_length) {
       encode_code_page(note_from_draft(bytes), title_code_page(), note.refused);
   if (!text) return note;
   note.text = *text;
-  note.too_long = note.text.size() > max_length;
+  note.too_long = bytes.size() > most || note.text.size() > max_length;
   return note;
+}
+
+bool write_draft(const Draft& draft, std::string_view note) {
+  const Handle file(CreateFileW(widen(draft.path, CP_UTF8).c_str(), GENERIC_WRITE, 0, nullptr,
+                                TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.handle == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  return note.empty() || (WriteFile(file.handle, note.data(), static_cast<DWORD>(note.size()), &put,
+                                    nullptr) != 0 &&
+                          put == note.size());
 }
 
 bool remove_draft(const Draft& draft) {

@@ -50,6 +50,13 @@ sigset_t signal_set(const std::array<int, N>& signals) {
 // ==== Signal handlers ====
 // Only async-signal-safe calls from here to the end of the section.
 
+// Throws away what was typed ahead at a terminal, when the program is its
+// foreground job: in the background the typing is another program's (the
+// shell's), and the flush would stop the program.
+void discard_input(int fd) {
+  if (isatty(fd) != 0 && tcgetpgrp(fd) == getpgrp()) tcflush(fd, TCIFLUSH);
+}
+
 // Writes all of text, retrying where a signal or a full non-blocking output
 // (a terminal stopped with Ctrl-S) cut it short. Safe in a signal handler.
 bool write_all_fd(int fd, std::string_view text) {
@@ -133,7 +140,7 @@ void set_signal_blocked(int signal_number, bool blocked) {
 // last words said.
 void on_exit_signal(int signal_number) {
   put_back_attributes();
-  if (isatty(STDIN_FILENO) != 0) tcflush(STDIN_FILENO, TCIFLUSH);
+  discard_input(STDIN_FILENO);
   (void)write_all_fd(STDERR_FILENO, std::string_view(last_words.data(), last_words_length));
   set_handler(signal_number, SIG_DFL);
   raise(signal_number);  // delivered as the handler returns
@@ -180,6 +187,9 @@ bool terminal_is_dumb() {
 }
 
 sigset_t held_signals_before;
+// The terminal's settings while another program has it, to be put back after.
+termios settings_before{};
+bool settings_saved = false;
 
 }  // namespace
 
@@ -187,6 +197,9 @@ Console open_standard_console() {
   // The output may be a pipe whose reader goes early; the exit status must
   // still say whether the note was saved.
   std::signal(SIGPIPE, SIG_IGN);
+  // The program waits for its own children: an ignored SIGCHLD, inherited
+  // from whoever started it, would have them reaped unseen.
+  std::signal(SIGCHLD, SIG_DFL);
   Console console;
   console.styled = isatty(fileno(stdout)) != 0 && !terminal_is_dumb();
   console.coloured = console.styled && !colours_refused();
@@ -220,6 +233,9 @@ void resume_colours(Console& console) {
 }
 
 void hand_over_terminal(Console& console) {
+  const int fd = fileno(console.in);
+  settings_saved = isatty(fd) != 0 && tcgetattr(fd, &settings_before) == 0;
+  discard_typed_ahead(console);  // none of it is for the other program
   if (!console.coloured || colours_wanted == 0) return;
   sigset_t before;
   hold_stops_and_exits(&before);
@@ -229,6 +245,9 @@ void hand_over_terminal(Console& console) {
 }
 
 void take_back_terminal(Console& console) {
+  // However the other program ended, killed in raw mode included.
+  if (settings_saved) tcsetattr(fileno(console.in), TCSANOW, &settings_before);
+  settings_saved = false;
   if (!console.coloured || styled_fd < 0) return;
   colours_wanted = 1;
   resume_colours(console);
@@ -259,8 +278,7 @@ bool write_fully(std::FILE* stream, std::string_view text) {
 }
 
 void discard_typed_ahead(Console& console) {
-  const int fd = fileno(console.in);
-  if (isatty(fd) != 0) tcflush(fd, TCIFLUSH);
+  discard_input(fileno(console.in));
 }
 
 bool wait_for_input(std::FILE* in) {

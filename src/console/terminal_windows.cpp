@@ -4,6 +4,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <array>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -72,13 +73,25 @@ bool write_fully(std::FILE* stream, std::string_view text) {
          std::fflush(stream) == 0;
 }
 
+namespace {
+// The console's modes while another program has it, to be put back after.
+std::array<DWORD, 2> modes_before{};
+std::array<bool, 2> modes_saved{};
+constexpr std::array<DWORD, 2> console_handles = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE};
+}  // namespace
+
 // Ctrl-C in a console editor is the editor's: the program lets it pass.
-void hand_over_terminal(Console& /*console*/) {
+void hand_over_terminal(Console& console) {
+  for (std::size_t i = 0; i < console_handles.size(); ++i)
+    modes_saved[i] = GetConsoleMode(GetStdHandle(console_handles[i]), &modes_before[i]) != 0;
+  discard_typed_ahead(console);  // none of it is for the other program
   SetConsoleCtrlHandler(nullptr, TRUE);
 }
 
 void take_back_terminal(Console& /*console*/) {
   SetConsoleCtrlHandler(nullptr, FALSE);
+  for (std::size_t i = 0; i < console_handles.size(); ++i)
+    if (modes_saved[i]) SetConsoleMode(GetStdHandle(console_handles[i]), modes_before[i]);
 }
 
 void set_last_words(std::string_view text) {

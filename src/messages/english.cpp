@@ -57,11 +57,12 @@ const MessageCatalogue catalogue = {
     .draft_not_made =
         "No draft could be made in the temporary folder: type the note here instead.\n",
     .draft_unreadable = "The draft %s could not be read: type the note here instead.\n",
-    .draft_empty = "The note is empty: write it in the editor and save it, then press Enter.\n",
+    .draft_empty = "The note is empty. Open the editor again?\n",
     .draft_character =
         "The console's code page cannot hold the character %s: write it another "
         "way.\n",
     .draft_kept = "The note you wrote is kept in %s\n",
+    .editor_text_kept = "What you wrote in the editor is kept in %s\n",
     .usage =
         "Usage: %s [-l | --lines [--no-editor]]\n"
         "       %s -h | --help | -V | --version\n"

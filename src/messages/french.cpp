@@ -63,13 +63,12 @@ const MessageCatalogue catalogue = {
         "Aucun brouillon n'a pu etre cree dans le dossier temporaire: tapez la "
         "note ici.\n",
     .draft_unreadable = "Le brouillon %s n'a pas pu etre lu: tapez la note ici.\n",
-    .draft_empty =
-        "La note est vide: ecrivez-la dans l'editeur et enregistrez-la, puis appuyez "
-        "sur Entree.\n",
+    .draft_empty = "La note est vide. Ouvrir l'editeur a nouveau?\n",
     .draft_character =
         "La page de code de la console ne peut pas contenir le caractere %s: "
         "ecrivez-le autrement.\n",
     .draft_kept = "La note que vous avez ecrite est gardee dans %s\n",
+    .editor_text_kept = "Ce que vous avez ecrit dans l'editeur est garde dans %s\n",
     .usage =
         "Utilisation : %s [-l | --lines [--no-editor]]\n"
         "              %s -h | --help | -V | --version\n"

@@ -57,13 +57,14 @@ struct MessageCatalogue {
   std::string_view no_editor;
   std::string_view draft_not_made;
   std::string_view draft_unreadable;
-  std::string_view draft_empty;      // waits for Enter
-  std::string_view draft_character;  // a character the console's code page cannot hold
-  std::string_view draft_kept;       // when the run ends without the note saved
-  std::string_view usage;            // for --help; "%s" is the program's name
-  char yes_letter;                   // the only answer that means yes
-  std::string_view yes_word;         // --lines: means yes too, as the letter does there in any case
-  std::string_view no_word;          // --lines: means no, as n does, in any case
+  std::string_view draft_empty;       // a yes/no question; an empty line reads the draft again
+  std::string_view draft_character;   // a character the console's code page cannot hold
+  std::string_view draft_kept;        // when the run ends without the note saved
+  std::string_view editor_text_kept;  // the note is typed after all: where the editor's text is
+  std::string_view usage;             // for --help; "%s" is the program's name
+  char yes_letter;                    // the only answer that means yes
+  std::string_view yes_word;  // --lines: means yes too, as the letter does there in any case
+  std::string_view no_word;   // --lines: means no, as n does, in any case
 };
 
 // Each executable links exactly one language's definition of this.

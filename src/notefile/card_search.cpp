@@ -21,14 +21,28 @@ constexpr std::string_view windows_drive_root = "/mnt/";
 
 // No look may hold the user for longer than this, all looks together.
 constexpr unsigned look_time_ms = 500;
-// More mounts than a machine with cards has; past them, none is looked at.
-constexpr std::size_t max_looks = 64;
+// Of the mounts outside the places where cards are mounted (a container's
+// or systemd's own tmpfs and overlays), at most this many are looked at,
+// the last mounted first; those in card places always are.
+constexpr std::size_t max_other_looks = 64;
+constexpr std::array<std::string_view, 4> card_places = {"/media/", "/run/media/", "/mnt/",
+                                                         "/Volumes/"};
 
 // Mount points that did not answer in time: in this run they are not looked
 // at again, so that nothing more waits on them.
 std::vector<std::string>& silent_mounts() {
   static std::vector<std::string> points;
   return points;
+}
+
+template <typename List, typename Item>
+bool contains(const List& list, const Item& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+bool in_card_place(std::string_view point) {
+  return std::any_of(card_places.begin(), card_places.end(),
+                     [point](std::string_view place) { return point.starts_with(place); });
 }
 
 bool is_windows_drive_mount(std::string_view point) {
@@ -46,24 +60,27 @@ std::string notes_folder_below(std::string_view root, char separator) {
 
 bool may_hold_card(const Mount& mount) {
   if (mount.type.empty()) return true;  // a drive the host chose already
-  if (std::ranges::find(card_file_systems, mount.type) != card_file_systems.end()) return true;
-  return is_windows_drive_mount(mount.point) &&
-         std::ranges::find(windows_drive_file_systems, mount.type) !=
-             windows_drive_file_systems.end();
+  if (contains(card_file_systems, mount.type)) return true;
+  return is_windows_drive_mount(mount.point) && contains(windows_drive_file_systems, mount.type);
 }
 
 std::vector<std::string> cards_among(const std::vector<Mount>& mounts, char separator) {
   std::vector<std::string> points;
   std::vector<std::string> folders;
-  for (const Mount& mount : mounts) {
-    if (points.size() == max_looks || !may_hold_card(mount) ||
-        std::ranges::find(points, mount.point) != points.end() ||
-        std::ranges::find(silent_mounts(), mount.point) != silent_mounts().end())
+  std::size_t others = 0;
+  // Cards are mounted last: from the end of the table.
+  for (auto mount = mounts.rbegin(); mount != mounts.rend(); ++mount) {
+    if (!may_hold_card(*mount) || contains(points, mount->point) ||
+        contains(silent_mounts(), mount->point))
       continue;
-    points.push_back(mount.point);
-    const bool root = mount.point == std::string(1, separator);
-    folders.push_back(notes_folder_below(root ? "" : mount.point, separator));
+    if (!in_card_place(mount->point) && ++others > max_other_looks) continue;
+    points.push_back(mount->point);
+    const bool root = mount->point == std::string(1, separator);
+    folders.push_back(notes_folder_below(root ? "" : mount->point, separator));
   }
+  // Offered in the table's order.
+  std::reverse(points.begin(), points.end());
+  std::reverse(folders.begin(), folders.end());
   const std::vector<FolderLook> looks = look_at_folders(folders, look_time_ms);
   // One card at several mount points is one card, named by the shortest.
   std::vector<std::string> cards;
@@ -71,7 +88,7 @@ std::vector<std::string> cards_among(const std::vector<Mount>& mounts, char sepa
   for (std::size_t i = 0; i < points.size(); ++i) {
     if (!looks[i].answered) silent_mounts().push_back(points[i]);
     if (!looks[i].id) continue;
-    const auto same = std::ranges::find(ids, *looks[i].id);
+    const auto same = std::find(ids.begin(), ids.end(), *looks[i].id);
     if (same == ids.end()) {
       ids.push_back(*looks[i].id);
       cards.push_back(points[i]);

@@ -23,7 +23,6 @@ namespace {
 
 constexpr int octal_base = 8;
 constexpr std::string_view field_separators = " \t";
-constexpr std::size_t read_size = 4096;
 
 // The table writes a blank in a field as \040, a tab as \011, a backslash
 // as \134.
@@ -45,6 +44,8 @@ std::string unescape_mount_field(std::string_view field) {
 }
 
 #ifndef __APPLE__
+constexpr std::size_t read_size = 4096;
+
 std::string read_file(const char* path) {
   std::string text;
   const int fd = open(path, O_RDONLY | O_CLOEXEC);

@@ -79,15 +79,13 @@ int rename_in(int folder, const std::string& from, const std::string& to) {
 }
 
 // What a failed call at a step says about the card.
-SaveResult failure(const NotePath& path, int error, SaveStep step, int folder = -1) {
-  const bool folder_writable = folder >= 0 && faccessat(folder, ".", W_OK, AT_EACCESS) == 0;
-  return save_failure(path, posix_save_fault(error, step, folder_writable), '/',
-                      std::strerror(error));
+SaveResult failure(const NotePath& path, int error, SaveStep step) {
+  return save_failure(path, posix_save_fault(error, step), '/', std::strerror(error));
 }
 
 }  // namespace
 
-SaveFault posix_save_fault(int error, SaveStep step, bool folder_writable) {
+SaveFault posix_save_fault(int error, SaveStep step) {
   // Where the user's name is given: the folder's own refusals come sooner.
   const bool naming = step == SaveStep::rename;
   switch (error) {
@@ -96,12 +94,10 @@ SaveFault posix_save_fault(int error, SaveStep step, bool folder_writable) {
       return SaveFault::no_notes_folder;  // or no card: which, a look tells
     case EROFS:
       return SaveFault::read_only;
-    case EPERM:
-      // FAT drivers refuse a name they cannot store so.
-      return naming && folder_writable ? SaveFault::name_refused : SaveFault::not_permitted;
+    case EPERM:  // a sticky folder holding another user's note, an immutable file
     case EACCES:
       return SaveFault::not_permitted;
-    case EINVAL:
+    case EINVAL:  // Linux's FAT and exFAT drivers refuse a name they cannot store so
     case EILSEQ:
       return naming ? SaveFault::name_refused : SaveFault::other;
     case ENOSPC:
@@ -142,7 +138,7 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
   const InterruptsHeld held;
   std::string temporary;
   UniqueFd file(create_temporary(folder.fd, temporary));
-  if (file.fd < 0) return failure(path, errno, SaveStep::create, folder.fd);
+  if (file.fd < 0) return failure(path, errno, SaveStep::create);
   if (!write_all(file.fd, note_contents(draft)) || !sync_to_medium(file.fd)) {
     const int error = errno;
     unlinkat(folder.fd, temporary.c_str(), 0);
@@ -155,7 +151,7 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
   if (rename_in(folder.fd, temporary, name) != 0) {
     const int error = errno;
     unlinkat(folder.fd, temporary.c_str(), 0);
-    return failure(path, error, SaveStep::rename, folder.fd);
+    return failure(path, error, SaveStep::rename);
   }
   bool synced = false;
   if (old_note.fd < 0) {

@@ -153,9 +153,8 @@ SaveFault windows_save_fault(unsigned long error, SaveStep step, unsigned long t
 // The code page the program's output is shown in.
 unsigned output_code_page();
 #else
-// What an errno at a step of a save means, in a folder the user may write
-// or not.
-SaveFault posix_save_fault(int error, SaveStep step, bool folder_writable);
+// What an errno at a step of a save means.
+SaveFault posix_save_fault(int error, SaveStep step);
 #endif
 // The test suite's way to have the card refuse a name: the note's file name
 // is refused when it is this variable's value.
@@ -216,27 +215,16 @@ std::vector<std::string> find_cards();
 
 // ==== The save step ====
 
-// How the save step ended.
-struct SaveEnd {
-  enum How {
-    saved,
-    not_saved,     // the input ended
-    name_refused,  // the card refuses the title: ask another, and save again
-    note_exists,   // asked for: a note has that title already
-  } how = not_saved;
-  std::string drive;    // the answer that named the card
-  std::string refusal;  // with name_refused: the line that says so
-};
-
 // The line that says why a save failed.
 std::string failure_line(const MessageCatalogue& texts, const SaveResult& result);
 
-// Asks for the drive and writes the note, asking again after each failure
-// until the note is saved, the card refuses its name, or the input ends.
-// For people (lines), the cards in reach are looked for at each ask: one is
-// offered, and an empty line takes it; several are listed by number. There,
-// a note of the same title is replaced only once they said so (replace), and
-// the note's place is shown after "Done!". Given a drive, the first try
-// takes it without asking.
-SaveEnd save_note(Console& console, const MessageCatalogue& texts, const NoteDraft& draft,
-                  bool lines, const std::string& drive = {}, bool replace = false);
+// The drive question, asked until an answer names a place; why the last try
+// failed stands above it, where the user types the next. For people (lines),
+// the cards in reach are looked for: one is offered, and an empty line takes
+// it; several are listed by number. Nothing when the input has ended.
+std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& texts,
+                                   const SaveResult& last, bool lines);
+// Writes the note where the drive answer and the title put it, saying so:
+// "Creating the note...", then "Done!" and, for people, where it went.
+SaveResult write_note_step(Console& console, const MessageCatalogue& texts, const Answer& drive,
+                           const NotePath& path, const NoteDraft& draft, bool lines);

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdlib>
 
 #include "notefile/notefile.h"
@@ -6,12 +7,13 @@ namespace {
 
 constexpr unsigned before_closing_line_ms = 500;
 constexpr unsigned after_closing_line_ms = 1500;
+// An empty line shows the cards again, but searches for them at most this often.
+constexpr auto search_again_after = std::chrono::seconds(1);
 
 // The rest of the line, without the whitespace around it. Empty lines before
 // it are passed over, unless an empty line is an answer (it takes the card
 // found, or shows the cards again).
 std::optional<Answer> read_drive(Console& console, bool empty_is_an_answer) {
-  begin_answer(console);
   if (!empty_is_an_answer) skip_whitespace(console);
   std::optional<Answer> answer = read_line(console, max_posix_path_length);
   if (answer) answer->text = std::string(trim_space(answer->text));
@@ -46,23 +48,6 @@ bool take_card(Answer& answer, const std::vector<std::string>& cards) {
   return true;
 }
 
-// The drive question, asked until an answer names a place; why the last
-// one failed stands above it, where the user types the next. Nothing when
-// the input has ended.
-std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& texts,
-                                   const SaveResult& last, bool lines) {
-  for (;;) {
-    clear_screen(console);
-    if (last.fault != SaveFault::none) print_error(console, failure_line(texts, last));
-    print(console, texts.ask_drive);
-    // Looked for at each ask: a card may have come since the last.
-    const std::vector<std::string> cards = lines ? find_cards() : std::vector<std::string>{};
-    show_cards(console, texts, cards, lines);
-    std::optional<Answer> answer = read_drive(console, !cards.empty());
-    if (!answer || take_card(*answer, cards)) return answer;
-  }
-}
-
 SaveResult save_once(const Answer& drive, const NotePath& path, const NoteDraft& draft) {
   // Longer than any path, so not a place on any card: shown cut.
   if (drive.too_long) return {SaveFault::path_too_long, drive.text + "..."};
@@ -71,6 +56,28 @@ SaveResult save_once(const Answer& drive, const NotePath& path, const NoteDraft&
 }
 
 }  // namespace
+
+std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& texts,
+                                   const SaveResult& last, bool lines) {
+  std::vector<std::string> cards;
+  std::optional<std::chrono::steady_clock::time_point> searched;
+  for (;;) {
+    clear_screen(console);
+    if (last.fault != SaveFault::none) print_error(console, failure_line(texts, last));
+    print(console, texts.ask_drive);
+    // Looked for at each ask, as a card may have come since the last; but
+    // empty lines in a row are no reason to search more than once a second.
+    const auto now = std::chrono::steady_clock::now();
+    if (lines && (!searched || now - *searched >= search_again_after)) {
+      cards = find_cards();
+      searched = now;
+    }
+    show_cards(console, texts, cards, lines);
+    std::optional<Answer> answer = read_drive(console, !cards.empty());
+    if (!answer || take_card(*answer, cards)) return answer;
+    if (!pass_over(console, 1)) return std::nullopt;  // an empty line, asked again
+  }
+}
 
 SaveResult find_missing_folder(const NotePath& path, char separator) {
   std::string at = path.card + separator;
@@ -139,43 +146,16 @@ bool refused_by_test(std::string_view name) {
   return refused != nullptr && name == refused;
 }
 
-SaveEnd save_note(Console& console, const MessageCatalogue& texts, const NoteDraft& draft,
-                  bool lines, const std::string& drive, bool replace) {
-  SaveEnd end;
-  std::optional<Answer> answer;
-  if (!drive.empty()) {
-    answer.emplace();
-    answer->text = drive;
+SaveResult write_note_step(Console& console, const MessageCatalogue& texts, const Answer& drive,
+                           const NotePath& path, const NoteDraft& draft, bool lines) {
+  clear_screen(console);
+  print(console, texts.creating);
+  SaveResult result = save_once(drive, path, draft);
+  pause_ms(before_closing_line_ms);
+  if (result.fault == SaveFault::none) {
+    print(console, texts.done);
+    if (lines) print(console, texts.saved_at, full_note_path(path));
+    pause_ms(after_closing_line_ms);
   }
-  SaveResult last;
-  for (;; answer.reset()) {
-    if (!answer) answer = ask_for_card(console, texts, last, lines);
-    if (!answer) {
-      if (!console.input_failed) print_error(console, texts.not_saved);
-      return end;
-    }
-    const NotePath path =
-        answer->too_long ? NotePath{} : build_note_path(answer->text, draft.title);
-    end.drive = answer->text;
-    if (lines && !replace && path.usable && note_exists(path)) {
-      end.how = SaveEnd::note_exists;
-      return end;
-    }
-    clear_screen(console);
-    print(console, texts.creating);
-    last = save_once(*answer, path, draft);
-    pause_ms(before_closing_line_ms);
-    if (last.fault == SaveFault::name_refused) {
-      end.how = SaveEnd::name_refused;
-      end.refusal = failure_line(texts, last);
-      return end;
-    }
-    if (last.fault == SaveFault::none) {
-      print(console, texts.done);
-      if (lines) print(console, texts.saved_at, full_note_path(path));
-      pause_ms(after_closing_line_ms);
-      end.how = SaveEnd::saved;
-      return end;
-    }
-  }
+  return result;
 }
