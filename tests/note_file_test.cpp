@@ -159,6 +159,9 @@ TEST_F(NoteFile, CardsAmongTheMountsAreThoseWithTheNotesFolder) {
   // One card at two points, the longer listed first: once, by the shorter.
   fs::create_directory_symlink(card / "vfat", card / "vfat, bound again");
   mounts.insert(mounts.begin(), {(card / "vfat, bound again").string(), "vfat"});
+  // Mounted before the cards: a container's or systemd's many own.
+  for (int i = 0; i < 70; ++i)
+    mounts.insert(mounts.begin(), {"/run/busy/" + std::to_string(i), "tmpfs"});
   EXPECT_EQ(cards_among(mounts, '/'), offered);
 }
 

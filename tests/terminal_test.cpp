@@ -497,6 +497,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "",
                   "",
                   {SIGINT, SIGCHLD}},
+        // Past the read bound in empty lines: too long, and edited again, never cut.
+        EditorRun{"ADraftPastTheBoundIsTooLong",
+                  "if [ -e \"$0.ran\" ]; then printf Pain; else echo a; yes '' | head -n 140000; "
+                  "echo b; fi >\"$1\"",
+                  SAVED, 0, "\r\n\r\nPain", "", "Cette reponse depasse 65536 octets"},
         // A draft of that name is never opened: the editor gets a new one.
         EditorRun{"ADraftOfThatNameStaysAsItIs",
                   "printf 'Pain' >>\"$1\"",

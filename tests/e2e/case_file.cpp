@@ -140,6 +140,8 @@ Case read_case(const std::string& path) {
       c.host = word;
     } else if (name == "min-ms") {
       c.min_ms = std::stoi(word);
+    } else if (name == "max-ms") {
+      c.max_ms = std::stoi(word);
     } else if (name == "full-card") {
       c.full_card = word == "yes";
     } else if (name == "output-closed") {

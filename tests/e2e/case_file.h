@@ -18,7 +18,7 @@ struct Case {
   std::string input;              // may hold @CARD@ (the drive answer for the card)
   std::string expected_stdout;    // may hold @VERSION@ (the project's version), @CARD@, @OTHER@
                                   // (another card), @EXAMPLE@ (the hint's example answer)
-                                  // and @NOTES@
+                                  // @NOTES@, and natively @WORK@ (where it runs)
   std::string expected_stderr;    // may hold @NOTES@ (the notes folder as shown), and @CARD@
   int expected_status = 0;
   std::string card = "folders";                // how the card is laid out before the run
@@ -31,12 +31,15 @@ struct Case {
   bool output_full = false;                    // standard output is /dev/full
   // Natively, the card is a mount point of the run's own (root only): "yes";
   // "crowded" mounts it at a longer point too, another card before it, and
-  // two FUSE mounts that never answer (one of a FAT driver's type).
+  // two FUSE mounts that never answer (one of a FAT driver's type);
+  // "beside-read-only" mounts another card before it, read-only, that holds
+  // the same notes as this one ("another " before their bytes).
   std::string mounted;
   std::string refused_name;  // the card refuses this file name, as a FAT driver may
   bool serial = false;       // runs alone; under Wine its drive letter is made known, so that
                              // the card search finds it
   int min_ms = 0;            // the run may not end sooner (its pauses are real)
+  int max_ms = 0;            // nor later, when set: a generous bound on what is not a pause
   std::string error;         // set when the file could not be read
 };
 

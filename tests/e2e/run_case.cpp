@@ -216,6 +216,7 @@ int run_case(const Options& options, const Case& c) {
     replace_all(expected_err, "@CARD@", card.string());
     replace_all(expected_out, "@CARD@", card.string());
     replace_all(expected_out, "@EXAMPLE@", "/media/you/NO NAME");
+    replace_all(expected_out, "@WORK@", work_dir.string());
     argv =
         launcher.empty() ? std::vector<std::string>{exe} : std::vector<std::string>{launcher, exe};
   }
@@ -240,6 +241,14 @@ int run_case(const Options& options, const Case& c) {
                " && mount -i -t fuse -o fd=3" + stuck + "\" && mount -i -t fuse.fusefat -o fd=4" +
                stuck + " fat\"";
       replace_all(expected_out, "@OTHER@", other);
+    } else if (c.mounted == "beside-read-only") {
+      lay_out_card(other, "folders");
+      for (const NoteFile& note : c.before)
+        write_file(fs::path(other) / notes_below_root / note.name, "another " + note.bytes);
+      script = "mount --bind \"$2/another card\" \"$2/another card\" && mount -o remount,bind,ro " +
+               std::string("\"$2/another card\" && ") + script;
+      replace_all(expected_out, "@OTHER@", other);
+      replace_all(expected_err, "@OTHER@", other);
     }
     const std::vector<std::string> mount_card = {"/usr/bin/unshare",
                                                  "-m",
@@ -288,6 +297,10 @@ int run_case(const Options& options, const Case& c) {
   }
   if (outcome.elapsed.count() < c.min_ms) {
     std::cout << "--- ended sooner than its pauses allow: " << c.min_ms << " ms\n";
+    passed = false;
+  }
+  if (c.max_ms > 0 && outcome.elapsed.count() > c.max_ms) {
+    std::cout << "--- ended later than its pauses and a margin allow: " << c.max_ms << " ms\n";
     passed = false;
   }
   passed = same("stdout", expected_out, outcome.out) && passed;
