@@ -38,8 +38,11 @@ case "$1" in
         echo "$executable has a program interpreter"
         exit 1
       fi
+      # Small enough to carry anywhere: under 0.9 MB.
+      size=$(wc -c <"$executable")
+      [ "$size" -lt 900000 ] || { echo "$executable is $size bytes, not under 900000"; exit 1; }
     done
-    echo "$# executables, all static"
+    echo "$# executables, all static and under 900000 bytes"
     ;;
   resources)
     version=$2
