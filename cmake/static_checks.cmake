@@ -34,7 +34,7 @@ else()
   set(mingw_tidy "")
 endif()
 foreach(source src/console/terminal_windows.cpp src/console/editor_windows.cpp src/notefile/note_file_windows.cpp
-               src/notefile/code_page_windows.cpp src/notefile/card_search_windows.cpp)
+               src/console/code_page_windows.cpp src/notefile/card_search_windows.cpp)
   get_filename_component(name "${source}" NAME_WE)
   add_tool_test(static.clang_tidy.${name} "${mingw_tidy}"
                 NEEDS "${NOTECREATOR_WINDOWS_BIN}/compile_commands.json"

@@ -88,7 +88,7 @@ std::optional<bool> ask_yes_no(Dialogue& d) {
       if (!line) return std::nullopt;
       if (!line->too_long && is_yes(line->text, d.texts, true)) return true;
       if (!line->too_long && is_no(line->text, d.texts)) return false;
-      if (!pass_over(d.console, line->text.size() + 1)) return std::nullopt;
+      if (!ask_again(d.console, line->text.size() + 1)) return std::nullopt;
       print_error(d.console, d.texts.answer_yes_or_no);
     }
   }
@@ -179,12 +179,15 @@ std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt
       problem.kind = TitleProblem::too_long;
     else if (asked == Asked::title)
       problem = find_host_title_problem(answer->text);
-    if (!answer->cut && problem.kind == TitleProblem::none) return std::move(answer->text);
-    if (answer->cut)
+    if (!answer->cut && answer->refused.empty() && problem.kind == TitleProblem::none)
+      return std::move(answer->text);
+    if (!answer->refused.empty())
+      refusal = fill_format(d.texts.draft_character, answer->refused);
+    else if (answer->cut)
       refusal = d.texts.line_cut;
     else
       refusal = asked == Asked::title ? title_refusal(d.texts, problem) : d.texts.answer_too_long;
-    if (!pass_over(d.console, answer->text.size() + 1)) return std::nullopt;
+    if (!ask_again(d.console, answer->text.size() + 1)) return std::nullopt;
   }
 }
 
@@ -234,7 +237,7 @@ std::optional<bool> ask_to_edit_again(Dialogue& d, DraftNote& note) {
       d.declined = true;
       return std::nullopt;
     }
-    if (!pass_over(d.console, line->text.size() + 1)) return std::nullopt;
+    if (!ask_again(d.console, line->text.size() + 1)) return std::nullopt;
     if (empty)
       note = read_draft(*d.draft, max_answer_length);
     else

@@ -286,4 +286,15 @@ TEST(EditorName, IsTheProgramsOwnName) {
   EXPECT_EQ(editor_name("\"C:\\Program Files\\Notepad++\\notepad++.exe\" -multiInst"), "notepad++");
 }
 
+// A draft's name cut to its bound: between two characters, never inside one.
+TEST(Utf8Prefix, CutsBetweenCharacters) {
+  EXPECT_EQ(utf8_prefix("caf\xc3\xa9", 5), "caf\xc3\xa9");
+  EXPECT_EQ(utf8_prefix("caf\xc3\xa9", 4), "caf");
+  EXPECT_EQ(utf8_prefix("a\xf0\x9f\x98\x80"
+                        "b",
+                        4),
+            "a");
+  EXPECT_EQ(utf8_prefix("abc", 2), "ab");
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "console/editor.h"
 #include "notefile/notefile.h"
 
 namespace {
@@ -137,6 +138,8 @@ TEST(WindowsSaveFault, SaysWhatIsReallyWrong) {
       {ERROR_SHARING_VIOLATION, SaveStep::rename, FILE_ATTRIBUTE_ARCHIVE, SaveFault::note_in_use,
        "open in another program"},
       {ERROR_INVALID_NAME, SaveStep::rename, nothing, SaveFault::name_refused, "refuses the name"},
+      {ERROR_NO_UNICODE_TRANSLATION, SaveStep::rename, nothing, SaveFault::name_refused,
+       "refuses the name"},
       {ERROR_DISK_FULL, SaveStep::write, nothing, SaveFault::full, "the card is full"},
       {ERROR_CRC, SaveStep::write, nothing, SaveFault::other, "could not be saved: x"},
   };
@@ -164,13 +167,30 @@ TEST(EncodeCodePage, HoldsWhatTheCodePageCanAndNamesWhatItCannot) {
       {"\xe2\x82\xac", 850, std::nullopt, "U+20AC"},        // none there
       {"\xf0\x9f\x98\x80", 65001, "\xf0\x9f\x98\x80", ""},  // a console in UTF-8
       {"\xf0\x9f\x98\x80", 1252, std::nullopt, "U+1F600"},
-      {"\xe9t\xe9", 1252, "\xe9t\xe9", ""},  // not UTF-8: written in the code page already
+      // Not UTF-8: ANSI (1252 under the tests' locale), as Notepad once saved.
+      {"\xe9t\xe9", 1252, "\xe9t\xe9", ""},
+      {"\xe9t\xe9", 850, "\x82t\x82", ""},
   };
   for (const auto& c : cases) {
     std::string refused;
     EXPECT_EQ(encode_code_page(c.utf8, c.code_page, refused), c.bytes) << c.utf8;
     EXPECT_EQ(refused, c.refused) << c.utf8;
   }
+  // Typed at a console in code page 437: refused where it is typed, by its name.
+  std::string refused;
+  EXPECT_EQ(narrow_checked(u"\u20ac5", 437, refused), std::nullopt);
+  EXPECT_EQ(refused, "U+20AC");
+}
+
+// The line that starts the user's editor: the draft's path in quotes, and
+// through the command processor, out of its expansion's reach.
+TEST(EditorCommandLine, KeepsTheDraftsPathWhole) {
+  const std::wstring draft = L"C:\\Users\\Al\\Plan %OS% week.txt";
+  EXPECT_EQ(editor_command_line(L"\"C:\\Tools\\ed.exe\" -n", draft, L""),
+            L"\"C:\\Tools\\ed.exe\" -n \"C:\\Users\\Al\\Plan %OS% week.txt\"");
+  EXPECT_EQ(editor_command_line(L"code --wait", draft, L"C:\\windows\\system32\\cmd.exe"),
+            L"\"C:\\windows\\system32\\cmd.exe\" /d /v:off /s /c \"code --wait "
+            L"\"%NOTECREATOR_DRAFT%\"\"");
 }
 #endif
 

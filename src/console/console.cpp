@@ -14,6 +14,7 @@ int raw_get(Console& console) {
   }
   // After a failure nothing more is read: the input is not to be trusted.
   if (console.input_failed || console.input_abandoned) return EOF;
+  if (console.console_input) return read_typed(console);
   int c = std::getc(console.in);
   while (c == EOF && std::ferror(console.in) != 0) {
     if (!wait_for_input(console.in)) {
@@ -91,6 +92,12 @@ std::optional<Answer> read_word(Console& console, std::size_t max_length) {
     c = next_char(console);
   } while (c != EOF && !is_word_space(c));
   if (console.input_failed) return std::nullopt;  // cut short by the failure: not an answer
+  if (!console.refused.empty()) {
+    // The line is refused whole: none of it answers the next question.
+    word.refused = console.refused;
+    console.typed_at = console.typed.size();
+    return word;
+  }
   if (c != EOF) {
     console.unread = c;
     console.unread_ends_word = true;
@@ -105,6 +112,7 @@ std::optional<Answer> read_line(Console& console, std::size_t max_length) {
   for (; c != EOF && c != '\n'; c = next_char(console))
     if (!take(console, line, c, max_length)) return std::nullopt;
   if (console.input_failed) return std::nullopt;
+  line.refused = console.refused;
   line.cut = console.line_limit != 0 && !line.too_long && line.text.size() == console.line_limit;
   return line;
 }
@@ -123,6 +131,10 @@ bool pass_over(Console& console, std::size_t bytes) {
   console.passed_over += bytes;
   if (console.passed_over > max_passed_over) console.input_abandoned = true;
   return !console.input_abandoned;
+}
+
+bool ask_again(Console& console, std::size_t answer_bytes) {
+  return pass_over(console, answer_bytes + asked_again_bytes);
 }
 
 std::optional<char> read_char(Console& console) {

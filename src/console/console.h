@@ -14,17 +14,24 @@ struct Console {
   std::FILE* in = stdin;
   std::FILE* out = stdout;
   std::FILE* err = stderr;
+  // Windows: typed at a console window (console_input), and read as its
+  // characters, a line at a time, in its input code page.
+  std::string typed;              // the line read from it
+  std::string refused;            // a character of that line its code page cannot hold
+  std::size_t typed_at = 0;       // how much of it has been read
+  std::size_t passed_over = 0;    // bytes passed over since the answer being read began
+  std::size_t line_limit = 0;     // the longest line the input's terminal keeps, if it cuts
+  int unread = no_char;           // a character given back to the stream
+  int peeked = no_char;           // the character read after a lone carriage return
   bool styled = false;            // out takes clears (a terminal or console window)
   bool coloured = false;          // and colours: styled, and NO_COLOR not set
-  int unread = no_char;           // a character given back to the stream
   bool unread_ends_word = false;  // it is the whitespace that ended the last word
-  int peeked = no_char;           // the character read after a lone carriage return
   bool input_failed = false;      // a read failed, which is not the end of input; later reads
                                   // all give the end of input
   bool input_abandoned = false;   // an answer ran on past max_passed_over: taken as the end
-  std::size_t passed_over = 0;    // bytes passed over since the answer being read began
   bool interactive = false;       // a person types: input and output are a terminal
-  std::size_t line_limit = 0;     // the longest line the input's terminal keeps, if it cuts
+  bool console_input = false;     // Windows: input is a console window
+  bool typed_ended = false;       // Windows: Ctrl-Z ended the typed input
 };
 
 // The program's console over the standard streams, set up for this host.
@@ -50,6 +57,12 @@ void begin_answer(Console& console);
 // Counts bytes passed over; false once the answer has run on past
 // max_passed_over, and the input is taken as ended.
 bool pass_over(Console& console, std::size_t bytes);
+// The same for an answer that the question is asked again after (refused,
+// or an empty line that shows the cards again): it counts its bytes and
+// as many more as showing the question again takes at least, so that
+// endless refused input ends as soon as endless passed-over input does.
+inline constexpr std::size_t asked_again_bytes = 64;
+bool ask_again(Console& console, std::size_t answer_bytes);
 
 // A word or a line as read. One longer than its bound is no answer: too_long
 // is set, text holds only its first bytes, and the rest of it has been passed
@@ -57,7 +70,8 @@ bool pass_over(Console& console, std::size_t bytes);
 struct Answer {
   std::string text;
   bool too_long = false;
-  bool cut = false;  // as long as the terminal keeps a line: it may have cut it
+  bool cut = false;     // as long as the terminal keeps a line: it may have cut it
+  std::string refused;  // typed with a character the console's code page cannot hold
 };
 
 // Skips whitespace (line feeds included), then takes the non-whitespace
@@ -120,6 +134,10 @@ bool window_closes_with_program();
 // Host-specific: throws away what was typed ahead at a terminal and not
 // read, so that none of it reaches the shell as a command.
 void discard_typed_ahead(Console& console);
+
+// Host-specific: the next byte typed at a console window (console_input);
+// EOF at the end of input, or on a failure, which sets input_failed.
+int read_typed(Console& console);
 
 // Host-specific: after a read of in failed, waits until it may be read again
 // (a non-blocking input with nothing in it yet). False when the failure is real.

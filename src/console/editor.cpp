@@ -6,6 +6,8 @@ namespace {
 
 constexpr std::string_view utf8_byte_order_mark = "\xef\xbb\xbf";
 constexpr std::string_view blanks = " \t";
+constexpr unsigned utf8_lead_mask = 0xc0;
+constexpr unsigned utf8_continuation = 0x80;
 
 }  // namespace
 
@@ -23,6 +25,14 @@ std::string editor_name(std::string_view command) {
   if (program.size() > 4 && (program.ends_with(".exe") || program.ends_with(".EXE")))
     program.remove_suffix(4);
   return std::string(program);
+}
+
+std::string_view utf8_prefix(std::string_view title, std::size_t most) {
+  if (title.size() <= most) return title;
+  std::size_t cut = most;
+  while (cut > 0 && (static_cast<unsigned char>(title[cut]) & utf8_lead_mask) == utf8_continuation)
+    --cut;
+  return title.substr(0, cut);
 }
 
 std::string note_from_draft(std::string_view bytes) {

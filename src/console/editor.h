@@ -37,9 +37,22 @@ struct DraftNote {
 // "/usr/bin/nano -w" is nano, "C:\Windows\notepad.exe" is notepad.
 std::string editor_name(std::string_view command);
 
+// At most the first most bytes of a UTF-8 title, cut between two
+// characters, never inside one (a file system such as APFS refuses half).
+std::string_view utf8_prefix(std::string_view title, std::size_t most);
+
 // The note a draft's bytes hold: a UTF-8 byte-order mark dropped, each line
 // break (LF or CR LF) made CR LF, and none at the end, as a note always was.
 std::string note_from_draft(std::string_view bytes);
+
+#ifdef _WIN32
+// The command line that starts the user's editor command on the draft: the
+// command and the draft's path in quotes; through the command processor at
+// that path when one is given, the path then in a variable of the
+// program's, out of reach of the processor's expansion.
+std::wstring editor_command_line(std::wstring_view command, std::wstring_view draft,
+                                 std::wstring_view command_processor);
+#endif
 
 // Host-specific: VISUAL, else EDITOR, else the host's own (the first of
 // sensible-editor, editor, nano and vi on the PATH; notepad.exe on Windows).

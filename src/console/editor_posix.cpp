@@ -12,6 +12,7 @@
 #include <string>
 
 #include "console/editor.h"
+#include "console/unique_fd_posix.h"
 
 namespace {
 
@@ -70,15 +71,14 @@ std::optional<Editor> choose_editor() {
 }
 
 std::optional<Draft> make_draft(std::string_view title) {
-  const std::string stem(title.substr(0, max_draft_stem));
+  const std::string stem(utf8_prefix(title, max_draft_stem));
   for (int number = 1; number <= draft_names; ++number) {
     const std::string name =
         number == 1 ? stem + ".txt" : stem + " (" + std::to_string(number) + ").txt";
     const std::string path = temporary_folder() + "/" + name;
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno == EEXIST) continue;
-    if (fd < 0) return std::nullopt;
-    close(fd);
+    const UniqueFd file(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (file.fd < 0 && errno == EEXIST) continue;
+    if (file.fd < 0) return std::nullopt;
     return Draft{path, path};
   }
   return std::nullopt;
@@ -120,8 +120,8 @@ EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft)
 
 DraftNote read_draft(const Draft& draft, std::size_t max_length) {
   DraftNote note;
-  const int fd = open(draft.path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  const UniqueFd file(open(draft.path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.fd < 0) {
     note.unreadable = true;
     return note;
   }
@@ -131,29 +131,28 @@ DraftNote read_draft(const Draft& draft, std::size_t max_length) {
   std::string bytes;
   std::array<char, read_size> buffer{};
   while (bytes.size() <= most) {
-    const ssize_t got = read(fd, buffer.data(), buffer.size());
+    const ssize_t got = read(file.fd, buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) note.unreadable = true;
     if (got <= 0) break;
     bytes.append(buffer.data(), static_cast<std::size_t>(got));
   }
-  close(fd);
   note.text = note_from_draft(bytes);
   note.too_long = bytes.size() > most || note.text.size() > max_length;
   return note;
 }
 
 bool write_draft(const Draft& draft, std::string_view note) {
-  const int fd = open(draft.path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
+  UniqueFd file(open(draft.path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
+  if (file.fd < 0) return false;
   bool written = true;
   while (written && !note.empty()) {
-    const ssize_t put = write(fd, note.data(), note.size());
+    const ssize_t put = write(file.fd, note.data(), note.size());
     if (put < 0 && errno == EINTR) continue;
     written = put > 0;
     if (written) note.remove_prefix(static_cast<std::size_t>(put));
   }
-  return close(fd) == 0 && written;
+  return file.close_now() && written;
 }
 
 bool remove_draft(const Draft& draft) {

@@ -1,38 +1,28 @@
-// The editor on Windows: Notepad, unless VISUAL or EDITOR names another,
-// which runs through the command processor so that editors installed as
-// scripts (code --wait) start as they do at the prompt.
+// The editor on Windows: Notepad, unless VISUAL or EDITOR names another.
+// The draft's path never passes through the command processor's expansion:
+// a program is started directly, and an editor installed as a script
+// (code --wait) gets the path through a variable, expanded once.
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
+#include "console/code_page.h"
 #include "console/editor.h"
-#include "notefile/notefile.h"
+#include "console/system_windows.h"
+#include "console/unique_handle_windows.h"
 
 namespace {
 
 constexpr int draft_names = 100;        // "title.txt", then "title (2).txt" and on
 constexpr DWORD exit_not_found = 9009;  // the command processor's "not recognized"
 constexpr std::size_t read_size = 4096;
-
-std::wstring widen(std::string_view text, unsigned code_page) {
-  if (text.empty()) return {};
-  const int length = static_cast<int>(text.size());
-  const int size = MultiByteToWideChar(code_page, 0, text.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-  MultiByteToWideChar(code_page, 0, text.data(), length, wide.data(), size);
-  return wide;
-}
-
-std::string narrow(std::wstring_view wide, unsigned code_page) {
-  if (wide.empty()) return {};
-  const int length = static_cast<int>(wide.size());
-  const int size =
-      WideCharToMultiByte(code_page, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  WideCharToMultiByte(code_page, 0, wide.data(), length, text.data(), size, nullptr, nullptr);
-  return text;
-}
+constexpr const wchar_t* draft_variable = L"NOTECREATOR_DRAFT";
+constexpr std::wstring_view default_program_extensions = L".COM;.EXE;.BAT;.CMD";
+// " (100).txt": the longest end a draft's name takes.
+constexpr std::size_t longest_name_end = 10;
 
 std::wstring environment_value(const wchar_t* name) {
   const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
@@ -42,25 +32,72 @@ std::wstring environment_value(const wchar_t* name) {
   return value;
 }
 
-// Closes its handle when it goes out of scope.
-struct Handle {
-  HANDLE handle;
-  explicit Handle(HANDLE h) : handle(h) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (handle != INVALID_HANDLE_VALUE && handle != nullptr) CloseHandle(handle);
+// The first word of a command line, quoted or not.
+std::wstring first_word(std::wstring_view command) {
+  command.remove_prefix(std::min(command.find_first_not_of(L" \t"), command.size()));
+  if (command.starts_with(L'"')) {
+    command.remove_prefix(1);
+    return std::wstring(command.substr(0, command.find(L'"')));
   }
-};
+  return std::wstring(command.substr(0, command.find_first_of(L" \t")));
+}
+
+bool is_file(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Where the command's program is, as the command processor finds it, but
+// in PATH's folders alone, never the current one: "" when nowhere.
+std::wstring find_program(const std::wstring& program) {
+  std::wstring extensions = environment_value(L"PATHEXT");
+  if (extensions.empty()) extensions = default_program_extensions;
+  std::vector<std::wstring> tries = {program};
+  for (std::wstring_view rest = extensions; !rest.empty();) {
+    const std::size_t end = std::min(rest.find(L';'), rest.size());
+    if (end > 0) tries.push_back(program + std::wstring(rest.substr(0, end)));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  if (program.find_first_of(L"\\/:") != std::wstring::npos) {
+    for (const std::wstring& path : tries)
+      if (is_file(path)) return path;
+    return {};
+  }
+  const std::wstring folders = environment_value(L"PATH");
+  for (std::wstring_view rest = folders; !rest.empty();) {
+    const std::size_t end = std::min(rest.find(L';'), rest.size());
+    std::wstring folder(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    if (folder.empty()) continue;
+    if (!folder.ends_with(L'\\')) folder.push_back(L'\\');
+    for (const std::wstring& name : tries)
+      if (is_file(folder + name)) return folder + name;
+  }
+  return {};
+}
+
+bool ends_with_any_case(std::wstring_view text, std::wstring_view end) {
+  return text.size() >= end.size() &&
+         CompareStringOrdinal(text.data() + text.size() - end.size(), static_cast<int>(end.size()),
+                              end.data(), static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
+}
 
 }  // namespace
+
+std::wstring editor_command_line(std::wstring_view command, std::wstring_view draft,
+                                 std::wstring_view command_processor) {
+  if (command_processor.empty())
+    return std::wstring(command) + L" \"" + std::wstring(draft) + L"\"";
+  return L"\"" + std::wstring(command_processor) + L"\" /d /v:off /s /c \"" +
+         std::wstring(command) + L" \"%" + draft_variable + L"%\"\"";
+}
 
 std::optional<Editor> choose_editor() {
   for (const wchar_t* variable : {L"VISUAL", L"EDITOR"}) {
     const std::string command = narrow(environment_value(variable), CP_UTF8);
     if (!command.empty()) return Editor{command, editor_name(command), false};
   }
-  return Editor{"notepad.exe", "Notepad", true};
+  return Editor{"notepad", "Notepad", true};
 }
 
 std::optional<Draft> make_draft(std::string_view title) {
@@ -69,13 +106,20 @@ std::optional<Draft> make_draft(std::string_view title) {
   if (length == 0 || length > folder.size()) return std::nullopt;
   const std::optional<std::u16string> decoded = decode_code_page(title, title_code_page());
   if (!decoded) return std::nullopt;
-  const std::wstring stem(decoded->begin(), decoded->end());
+  // Within MAX_PATH, cut between two characters, never in a surrogate pair.
+  std::wstring stem(decoded->begin(), decoded->end());
+  const std::size_t room =
+      MAX_PATH - 1 - std::min<std::size_t>(length + longest_name_end, MAX_PATH - 1);
+  if (stem.size() > room) {
+    stem.resize(room);
+    if (!stem.empty() && IS_HIGH_SURROGATE(stem.back())) stem.pop_back();
+  }
   for (int number = 1; number <= draft_names; ++number) {
     const std::wstring path = std::wstring(folder.data(), length) + stem +
                               (number == 1 ? L"" : L" (" + std::to_wstring(number) + L")") +
                               L".txt";
-    const Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) continue;
     if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
     return Draft{narrow(path, CP_UTF8), narrow(path, output_code_page())};
@@ -85,15 +129,24 @@ std::optional<Draft> make_draft(std::string_view title) {
 
 EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft) {
   const std::wstring path = widen(draft.path, CP_UTF8);
-  std::wstring line = editor.host_own ? widen(editor.command, CP_UTF8) + L" \"" + path + L"\""
-                                      : L"cmd.exe /d /s /c \"" + widen(editor.command, CP_UTF8) +
-                                            L" \"" + path + L"\"\"";
+  const std::wstring command = widen(editor.command, CP_UTF8);
+  // A program is started as itself; anything else (a script) by the
+  // command processor, with the draft's path in a variable of its own.
+  std::wstring program =
+      editor.host_own ? system_program(L"notepad.exe") : find_program(first_word(command));
+  const bool direct = ends_with_any_case(program, L".exe") || ends_with_any_case(program, L".com");
+  if (!direct) program = system_program(L"cmd.exe");
+  const std::wstring quoted_program = L"\"" + program + L"\"";
+  std::wstring line = editor.host_own ? editor_command_line(quoted_program, path, {})
+                                      : editor_command_line(command, path, direct ? L"" : program);
+  SetEnvironmentVariableW(draft_variable, direct ? nullptr : path.c_str());
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   hand_over_terminal(console);
-  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                      nullptr, &startup, &process);
+  const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                                      nullptr, nullptr, &startup, &process);
+  SetEnvironmentVariableW(draft_variable, nullptr);
   DWORD code = exit_not_found;
   if (started != 0) {
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -108,9 +161,9 @@ EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft)
 
 DraftNote read_draft(const Draft& draft, std::size_t max_length) {
   DraftNote note;
-  const Handle file(CreateFileW(widen(draft.path, CP_UTF8).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueHandle file(CreateFileW(widen(draft.path, CP_UTF8).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.handle == INVALID_HANDLE_VALUE) {
     note.unreadable = true;
     return note;
@@ -137,8 +190,8 @@ DraftNote read_draft(const Draft& draft, std::size_t max_length) {
 }
 
 bool write_draft(const Draft& draft, std::string_view note) {
-  const Handle file(CreateFileW(widen(draft.path, CP_UTF8).c_str(), GENERIC_WRITE, 0, nullptr,
-                                TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueHandle file(CreateFileW(widen(draft.path, CP_UTF8).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.handle == INVALID_HANDLE_VALUE) return false;
   DWORD put = 0;
   return note.empty() || (WriteFile(file.handle, note.data(), static_cast<DWORD>(note.size()), &put,

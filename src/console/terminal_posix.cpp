@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "console/console.h"
+#include "console/signals_posix.h"
 
 namespace {
 
@@ -25,8 +26,6 @@ constexpr std::string_view reset_attributes = "\x1b[0m";
 constexpr std::size_t linux_terminal_line_limit = 4095;
 #endif
 
-// The signals whose default action ends the program.
-constexpr std::array<int, 4> exit_signals = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
 // The signals whose default action stops it: Ctrl-Z, and a read or a write of
 // the terminal from the background.
 constexpr std::array<int, 3> stop_signals = {SIGTSTP, SIGTTIN, SIGTTOU};
@@ -279,6 +278,11 @@ bool write_fully(std::FILE* stream, std::string_view text) {
 
 void discard_typed_ahead(Console& console) {
   discard_input(fileno(console.in));
+}
+
+// Typed text is read as bytes here: the terminal's.
+int read_typed(Console& /*console*/) {
+  return EOF;
 }
 
 bool wait_for_input(std::FILE* in) {

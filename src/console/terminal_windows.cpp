@@ -11,28 +11,62 @@
 #include <mutex>
 #include <string>
 
+#include "console/code_page.h"
 #include "console/console.h"
+#include "console/system_windows.h"
 
 namespace {
 
+// How a console program ends on Ctrl-C, as the console's own programs do.
+constexpr UINT status_control_c_exit = 0xC000013A;
+constexpr std::size_t console_read_size = 4096;
+
 std::atomic<bool> interrupts_held{false};
+std::atomic<bool> interrupted{false};
 std::mutex last_words_lock;
 std::string last_words;
 
 // Runs on its own thread when Ctrl-C is pressed or the window is closed; the
 // event takes its usual course (the program ends) once interrupts are
 // released, and the last words are said.
-BOOL WINAPI wait_for_release(DWORD /*event*/) {
+BOOL WINAPI wait_for_release(DWORD event) {
+  interrupted = true;
   while (interrupts_held.load()) Sleep(1);
   const std::lock_guard lock(last_words_lock);
   DWORD written = 0;
   if (!last_words.empty())
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), last_words.data(),
               static_cast<DWORD>(last_words.size()), &written, nullptr);
+  // Ctrl-C and Ctrl-Break end the program here, with the status that says
+  // so (Wine's own handler would end it with 0); a closed window takes its
+  // usual course.
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) ExitProcess(status_control_c_exit);
   return FALSE;
 }
 
+// Runs a command of the command processor's, from the system folder (never
+// one planted in the current folder), and waits for it.
+void run_console_command(const wchar_t* command) {
+  std::wstring line = L"\"" + system_program(L"cmd.exe") + L"\" /d /c " + command;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &process) == 0)
+    return;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
 }  // namespace
+
+std::wstring system_program(std::wstring_view name) {
+  std::array<wchar_t, MAX_PATH + 1> folder{};
+  const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  if (length == 0 || length >= folder.size()) return std::wstring(name);
+  return std::wstring(folder.data(), length) + L"\\" + std::wstring(name);
+}
 
 Console open_standard_console() {
   // From the start, so that a Ctrl-C just before a save cannot slip past it
@@ -49,18 +83,19 @@ Console open_standard_console() {
   // 0x1A byte. The reader folds CR LF itself. A console keeps its own ways.
   const bool typed = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
   if (!typed) _setmode(_fileno(stdin), _O_BINARY);
+  console.console_input = typed;
   console.interactive = typed && console.styled;
   return console;
 }
 
 // The command processor is the Windows console's own way to clear and colour.
 void clear_screen(Console& console) {
-  if (console.styled) std::system("cls");  // NOLINT(cert-env33-c)
+  if (console.styled) run_console_command(L"cls");
 }
 
 // The colours stay after the program ends: "color" changes the whole window.
 void set_console_colours(Console& console) {
-  if (console.coloured) std::system("color 0c");  // NOLINT(cert-env33-c)
+  if (console.coloured) run_console_command(L"color 0c");
 }
 
 // "color" sets the window for good: nothing to take back.
@@ -116,7 +151,46 @@ void pause_ms(unsigned milliseconds) {
 }
 
 void discard_typed_ahead(Console& console) {
-  if (console.interactive) FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
+  if (!console.interactive) return;
+  FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
+  console.typed_at = console.typed.size();
+}
+
+int read_typed(Console& console) {
+  if (console.typed_at == console.typed.size()) {
+    if (console.typed_ended) return EOF;
+    // A line at a time, as the console gives it.
+    std::wstring line;
+    std::array<wchar_t, console_read_size> buffer{};
+    for (;;) {
+      DWORD got = 0;
+      const BOOL read = ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), &got, nullptr);
+      // Ctrl-C: what the read returns is no answer (Wine gives an empty
+      // line), and the handler is ending the program.
+      if (interrupted.load()) Sleep(INFINITE);
+      if (read == 0) {
+        console.input_failed = line.empty();  // a line cut short is taken as it is
+        break;
+      }
+      line.append(buffer.data(), got);
+      if (got == 0 || line.ends_with(L'\n')) break;
+    }
+    // Ctrl-Z ends the input where it stands, as the C runtime's text mode does.
+    if (const std::size_t end = line.find(L'\x1a'); end != std::wstring::npos) {
+      line.resize(end);
+      console.typed_ended = true;
+    }
+    if (line.empty()) console.typed_ended = true;
+    const unsigned code_page = GetConsoleCP();
+    console.refused.clear();
+    const std::u16string_view wide(reinterpret_cast<const char16_t*>(line.data()), line.size());
+    std::optional<std::string> bytes = narrow_checked(wide, code_page, console.refused);
+    console.typed = bytes ? std::move(*bytes) : narrow(line, code_page);
+    console.typed_at = 0;
+    if (console.typed.empty()) return EOF;
+  }
+  return static_cast<unsigned char>(console.typed[console.typed_at++]);
 }
 
 // Windows reads block; a failed read is a real failure.

@@ -58,7 +58,7 @@ struct MessageCatalogue {
   std::string_view draft_not_made;
   std::string_view draft_unreadable;
   std::string_view draft_empty;       // a yes/no question; an empty line reads the draft again
-  std::string_view draft_character;   // a character the console's code page cannot hold
+  std::string_view draft_character;   // typed or in the draft: one the code page cannot hold
   std::string_view draft_kept;        // when the run ends without the note saved
   std::string_view editor_text_kept;  // the note is typed after all: where the editor's text is
   std::string_view usage;             // for --help; "%s" is the program's name

@@ -17,6 +17,8 @@
 #include <cerrno>
 #include <chrono>
 
+#include "console/signals_posix.h"
+#include "console/unique_fd_posix.h"
 #include "notefile/notefile.h"
 
 namespace {
@@ -48,16 +50,15 @@ constexpr std::size_t read_size = 4096;
 
 std::string read_file(const char* path) {
   std::string text;
-  const int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return text;
+  const UniqueFd file(open(path, O_RDONLY | O_CLOEXEC));
+  if (file.fd < 0) return text;
   std::array<char, read_size> buffer{};
   for (;;) {
-    const ssize_t got = read(fd, buffer.data(), buffer.size());
+    const ssize_t got = read(file.fd, buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     text.append(buffer.data(), static_cast<std::size_t>(got));
   }
-  close(fd);
   return text;
 }
 
@@ -73,10 +74,6 @@ struct LookRecord {
   unsigned long long inode = 0;
 };
 
-// The signals that end the program: in a look's child, they end it too,
-// and its parent's handlers (which put the terminal back) are not its own.
-constexpr std::array<int, 4> exit_signals = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
-
 // Both ends close on exec (pipe2 is not on macOS).
 bool make_pipe(std::array<int, 2>& ends) {
   if (pipe(ends.data()) != 0) return false;
@@ -85,6 +82,8 @@ bool make_pipe(std::array<int, 2>& ends) {
 }
 
 // In the child: only async-signal-safe calls, then out.
+// The signals that end the program end a look's child too: its parent's
+// handlers (which put the terminal back) are not its own.
 [[noreturn]] void look_and_tell(const std::string& folder, int to_parent) {
   for (const int signal_number : exit_signals) signal(signal_number, SIG_DFL);
   LookRecord record;

@@ -10,26 +10,10 @@
 #include <cstring>
 #include <string>
 
+#include "console/unique_fd_posix.h"
 #include "notefile/notefile.h"
 
 namespace {
-
-// Closes its descriptor when it goes out of scope.
-struct UniqueFd {
-  int fd = -1;
-  explicit UniqueFd(int descriptor) : fd(descriptor) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() {
-    if (fd >= 0) close(fd);
-  }
-  // Closes now, so that its result can be checked.
-  bool close_now() {
-    const int result = close(fd);
-    fd = -1;
-    return result == 0;
-  }
-};
 
 bool write_all(int fd, const std::string& bytes) {
   std::size_t done = 0;

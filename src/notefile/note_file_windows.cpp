@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "console/unique_handle_windows.h"
 #include "notefile/notefile.h"
 
 namespace {
@@ -16,22 +17,6 @@ namespace {
 constexpr std::size_t max_write_chunk = std::size_t{1} << 20;  // well inside a DWORD
 // Lets a title of up to 255 characters through, past the old 260-character limit.
 constexpr std::wstring_view long_path_prefix = L"\\\\?\\";
-
-// Closes its handle when it goes out of scope.
-struct UniqueHandle {
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  explicit UniqueHandle(HANDLE h) : handle(h) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-  bool close_now() {
-    const BOOL closed = CloseHandle(handle);
-    handle = INVALID_HANDLE_VALUE;
-    return closed != 0;
-  }
-};
 
 // The folder is ASCII: a checked drive letter and fixed names.
 std::wstring long_path(std::string_view folder, std::u16string_view name = {}) {
@@ -116,14 +101,7 @@ std::string system_message(DWORD error) {
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::string message;
-  if (length > 0) {
-    const int wide_length = static_cast<int>(length);
-    const unsigned code_page = output_code_page();
-    const int size =
-        WideCharToMultiByte(code_page, 0, text, wide_length, nullptr, 0, nullptr, nullptr);
-    message.resize(static_cast<std::size_t>(std::max(size, 0)));
-    WideCharToMultiByte(code_page, 0, text, wide_length, message.data(), size, nullptr, nullptr);
-  }
+  if (length > 0) message = narrow(std::wstring_view(text, length), output_code_page());
   LocalFree(text);
   if (message.empty()) return "error " + std::to_string(error);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "console/code_page.h"
 #include "console/console.h"
 #include "messages/messages.h"
 #include "note_draft.h"
@@ -100,19 +101,6 @@ TitleProblem find_windows_title_problem(std::u16string_view title);
 // decoded from the code page it was typed in.
 TitleProblem find_host_title_problem(std::string_view title);
 
-// Host-specific: the bytes decoded from a Windows code page (65001 is UTF-8);
-// nothing when they are not valid there.
-std::optional<std::u16string> decode_code_page(std::string_view bytes, unsigned code_page);
-#ifdef _WIN32
-// The code page a title was typed in: the console's, or the ANSI one when
-// the input is redirected.
-unsigned title_code_page();
-// UTF-8 text in a code page; nothing when a character cannot be held there,
-// and refused names it ("U+20AC").
-std::optional<std::string> encode_code_page(std::string_view utf8, unsigned code_page,
-                                            std::string& refused);
-#endif
-
 // "<drive>:\PSP\GAME\Velloran\notes\<title>.txt"; the drive must name one
 // letter, and the title is decoded from code_page alone, then checked.
 NotePath windows_note_path(std::string_view drive, std::string_view title, unsigned code_page);
@@ -150,8 +138,6 @@ std::string full_note_path(const NotePath& path);
 // What a Windows error at a step of a save means, target_attributes being
 // the note's place's (INVALID_FILE_ATTRIBUTES when nothing is there).
 SaveFault windows_save_fault(unsigned long error, SaveStep step, unsigned long target_attributes);
-// The code page the program's output is shown in.
-unsigned output_code_page();
 #else
 // What an errno at a step of a save means.
 SaveFault posix_save_fault(int error, SaveStep step);

@@ -75,7 +75,7 @@ std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& tex
     show_cards(console, texts, cards, lines);
     std::optional<Answer> answer = read_drive(console, !cards.empty());
     if (!answer || take_card(*answer, cards)) return answer;
-    if (!pass_over(console, 1)) return std::nullopt;  // an empty line, asked again
+    if (!ask_again(console, 1)) return std::nullopt;  // an empty line
   }
 }
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <string>
 
-#include "notefile/notefile.h"
+#include "console/code_page.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 // Windows code pages, decoded by Windows itself.
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
 
-#include "notefile/notefile.h"
+#include "console/code_page.h"
 
 std::optional<std::u16string> decode_code_page(std::string_view bytes, unsigned code_page) {
   if (bytes.empty()) return std::u16string();
@@ -48,16 +49,13 @@ constexpr std::size_t max_point_name = 16;
 
 }  // namespace
 
-std::optional<std::string> encode_code_page(std::string_view utf8, unsigned code_page,
-                                            std::string& refused) {
-  const std::optional<std::u16string> wide = decode_code_page(utf8, CP_UTF8);
-  if (!wide) return std::string(utf8);  // not UTF-8: written in the code page already
-  // One character at a time, so that the one that cannot be held is known.
+std::optional<std::string> narrow_checked(std::u16string_view wide, unsigned code_page,
+                                          std::string& refused) {
   std::string text;
-  for (std::size_t at = 0; at < wide->size();) {
-    const bool pair = IS_HIGH_SURROGATE((*wide)[at]) && at + 1 < wide->size();
+  for (std::size_t at = 0; at < wide.size();) {
+    const bool pair = IS_HIGH_SURROGATE(wide[at]) && at + 1 < wide.size();
     const int units = pair ? 2 : 1;
-    const auto* character = reinterpret_cast<const wchar_t*>(wide->data() + at);
+    const auto* character = reinterpret_cast<const wchar_t*>(wide.data() + at);
     BOOL defaulted = FALSE;
     const bool utf8_out = code_page == CP_UTF8;
     std::array<char, max_character_bytes> bytes{};
@@ -67,9 +65,9 @@ std::optional<std::string> encode_code_page(std::string_view utf8, unsigned code
     if (size <= 0 || defaulted != FALSE) {
       const char32_t point =
           pair ? first_paired_point +
-                     (static_cast<char32_t>((*wide)[at] - high_surrogates) << surrogate_bits) +
-                     ((*wide)[at + 1] - low_surrogates)
-               : (*wide)[at];
+                     (static_cast<char32_t>(wide[at] - high_surrogates) << surrogate_bits) +
+                     (wide[at + 1] - low_surrogates)
+               : wide[at];
       std::array<char, max_point_name> name{};
       std::snprintf(name.data(), name.size(), "U+%04X", static_cast<unsigned>(point));
       refused = name.data();
@@ -78,5 +76,32 @@ std::optional<std::string> encode_code_page(std::string_view utf8, unsigned code
     text.append(bytes.data(), static_cast<std::size_t>(size));
     at += static_cast<std::size_t>(units);
   }
+  return text;
+}
+
+std::optional<std::string> encode_code_page(std::string_view text, unsigned code_page,
+                                            std::string& refused) {
+  std::optional<std::u16string> wide = decode_code_page(text, CP_UTF8);
+  if (!wide) wide = decode_code_page(text, GetACP());
+  if (!wide) return std::string(text);  // no character set of this system's: as it is
+  return narrow_checked(*wide, code_page, refused);
+}
+
+std::wstring widen(std::string_view text, unsigned code_page) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int size = MultiByteToWideChar(code_page, 0, text.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), length, wide.data(), size);
+  return wide;
+}
+
+std::string narrow(std::wstring_view wide, unsigned code_page) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  const int size =
+      WideCharToMultiByte(code_page, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  WideCharToMultiByte(code_page, 0, wide.data(), length, text.data(), size, nullptr, nullptr);
   return text;
 }

@@ -1,0 +1,36 @@
+#pragma once
+
+// The console's character sets: Windows code pages, in which titles,
+// comments and notes arrive at a Windows console and are stored as they
+// arrive. Decoded on POSIX hosts too, so that the Windows path rules can be
+// tried there.
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Host-specific: the bytes decoded from a Windows code page (65001 is UTF-8);
+// nothing when they are not valid there.
+std::optional<std::u16string> decode_code_page(std::string_view bytes, unsigned code_page);
+
+#ifdef _WIN32
+// The code page a title was typed in: the console's, or the ANSI one when
+// the input is redirected.
+unsigned title_code_page();
+// The code page the program's output is shown in.
+unsigned output_code_page();
+
+// The one rule for what reaches a note from outside the code page: text in
+// a code page, character by character; nothing when a character cannot be
+// held there, and refused names it ("U+20AC").
+std::optional<std::string> narrow_checked(std::u16string_view wide, unsigned code_page,
+                                          std::string& refused);
+// Text from a file: UTF-8 (what Notepad writes), else the ANSI code page
+// (what it wrote before, and "Save as... ANSI"), in a code page as above.
+std::optional<std::string> encode_code_page(std::string_view text, unsigned code_page,
+                                            std::string& refused);
+
+// Text between a code page and the system's UTF-16, for names and messages:
+// what cannot be converted is replaced, as the system does.
+std::wstring widen(std::string_view text, unsigned code_page);
+std::string narrow(std::wstring_view wide, unsigned code_page);
+#endif
