@@ -1,26 +1,15 @@
 // The program on a real pseudo-terminal: where it colours, clears and puts
 // the terminal back.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
-#if __has_include(<pty.h>)
-#include <pty.h>
-#else
-#include <util.h>  // forkpty on macOS and the BSDs
-#endif
 
-#include <algorithm>
-#include <array>
-#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "card.h"
+#include "terminal.h"
 #include "text.h"
 
 namespace {
@@ -28,12 +17,6 @@ namespace {
 const std::string RED_ON_BLACK = "\x1b[91;40m";
 const std::string CLEAR = "\x1b[H\x1b[2J";
 const std::string RESET = "\x1b[0m";
-// What the shell of run_on_terminal shows when the program stops, and as it
-// continues it as bg or fg would.
-const std::string STOPPED = "<stopped>";
-const std::string BG = "<bg>";
-const std::string FG = "<fg>";
-
 // The French welcome screen, and the rest of a run that types
 // "Courses\nn\nPain\nn\n" at the title prompt.
 const std::string WELCOME =
@@ -48,28 +31,6 @@ std::string after_declined_note(const std::string& clear) {
          "note?\n\n\n\nTitre:\nCourses\n\nCommentaire:\n\n\nNote:\nPain\n\n(o/n) ";
 }
 const std::string AFTER_DECLINED_NOTE = after_declined_note(CLEAR);
-
-// Keys typed once some text has appeared ("" for at once).
-struct Typing {
-  std::string after;
-  std::string keys;
-};
-
-struct PtyRun {
-  bool started = false;
-  std::string output;
-  int wait_status = 0;
-};
-
-// How the job is started and what its shell does.
-struct Job {
-  bool in_background = false;            // started with &
-  std::string continue_as;               // at each stop, 'b' continues it as bg would; else as fg
-  std::vector<std::string> environment;  // NAME=value, set for the program
-  std::vector<std::string> arguments;    // the program's
-  bool shows_leftover = false;           // once it ends, the shell shows what input is left
-  std::vector<int> ignored;              // signals ignored by whoever started it
-};
 
 Job continued_as(std::string how) {
   Job job;
@@ -87,103 +48,10 @@ Job with_environment(std::string variable) {
   return job;
 }
 
-// Says what the shell does, as a shell's own lines would.
-void shell_says(const std::string& text) {
-  (void)!write(STDOUT_FILENO, text.data(), text.size());
-}
-
-// In the child that owns the new terminal: runs the program as a shell runs
-// a job, in a process group of its own, so that Ctrl-Z stops it (the stop is
-// discarded in an orphaned group). Continues it when it stops, and ends as
-// the program did.
-[[noreturn]] void run_as_job(const char* program, const Job& options) {
-  signal(SIGTTOU, SIG_IGN);  // tcsetpgrp from a background group, as shells do
-  const pid_t job = fork();
-  if (job == 0) {
-    setpgid(0, 0);
-    if (!options.in_background) tcsetpgrp(STDIN_FILENO, getpid());
-    signal(SIGTTOU, SIG_DFL);
-    for (const int signal_number : options.ignored) signal(signal_number, SIG_IGN);
-    for (const auto& variable : options.environment) putenv(const_cast<char*>(variable.c_str()));
-    std::vector<char*> argv = {const_cast<char*>(program)};
-    for (const auto& argument : options.arguments)
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    execv(program, argv.data());
-    _exit(127);
-  }
-  setpgid(job, job);
-  int status = 0;
-  for (std::size_t stops = 0; waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status);
-       ++stops) {
-    shell_says(STOPPED);
-    const bool background = stops < options.continue_as.size() && options.continue_as[stops] == 'b';
-    tcsetpgrp(STDIN_FILENO, background ? getpgrp() : job);
-    shell_says(background ? BG : FG);
-    kill(-job, SIGCONT);
-  }
-  if (options.shows_leftover) {
-    tcsetpgrp(STDIN_FILENO, getpgrp());  // the terminal is the shell's again
-    fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
-    std::array<char, 256> left{};
-    const ssize_t got = read(STDIN_FILENO, left.data(), left.size());
-    shell_says("<left:" +
-               std::string(left.data(), static_cast<std::size_t>(std::max<ssize_t>(got, 0))) + ">");
-  }
-  if (WIFSIGNALED(status)) {
-    signal(WTERMSIG(status), SIG_DFL);
-    raise(WTERMSIG(status));
-  }
-  _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 126);
-}
-
-// Runs program on a new pseudo-terminal, with echo off so that only the
-// program's own output comes back, typing each step's keys once its text
-// has appeared.
-PtyRun run_on_terminal(const char* program, std::vector<Typing> typing, const Job& job = {}) {
-  PtyRun run;
-  int master = -1;
-  const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
-  if (child < 0) return run;
-  if (child == 0) run_as_job(program, job);
-  run.started = true;
-  termios settings{};
-  tcgetattr(master, &settings);
-  settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-  tcsetattr(master, TCSANOW, &settings);
-
-  std::size_t typed = 0, seen = 0;
-  while (true) {
-    while (typed < typing.size()) {
-      const auto at = run.output.find(typing[typed].after, seen);
-      if (at == std::string::npos) break;
-      seen = at + typing[typed].after.size();
-      (void)!write(master, typing[typed].keys.data(), typing[typed].keys.size());
-      ++typed;
-    }
-    pollfd fd = {master, POLLIN, 0};
-    if (poll(&fd, 1, 30000) <= 0) break;  // a program that hangs fails below
-    char buffer[4096];
-    const ssize_t got = read(master, buffer, sizeof buffer);
-    if (got <= 0) break;  // EIO once the program has closed the terminal
-    run.output.append(buffer, static_cast<std::size_t>(got));
-  }
-  kill(child, SIGKILL);  // no effect on a program that has ended
-  close(master);         // hangs up a program left behind
-  waitpid(child, &run.wait_status, 0);
-  return run;
-}
-
 PtyRun run_french(const std::string& input, const std::string& interrupt_after = "") {
   std::vector<Typing> typing = {{"", input}};
   if (!interrupt_after.empty()) typing.push_back({interrupt_after, "\x03"});
   return run_on_terminal(NOTECREATOR_FR, typing);
-}
-
-// A negative status is the signal that ended the run.
-bool exited_with(int wait_status, int status) {
-  if (status < 0) return WIFSIGNALED(wait_status) && WTERMSIG(wait_status) == -status;
-  return WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == status;
 }
 
 TEST(Terminal, ColoursFirstClearsBetweenScreensAndResetsAtTheEnd) {

@@ -20,6 +20,8 @@ namespace {
 // How a console program ends on Ctrl-C, as the console's own programs do.
 constexpr UINT status_control_c_exit = 0xC000013A;
 constexpr std::size_t console_read_size = 4096;
+constexpr int handler_start_tries = 100;
+constexpr DWORD handler_start_step_ms = 10;
 
 std::atomic<bool> interrupts_held{false};
 std::atomic<bool> interrupted{false};
@@ -156,26 +158,41 @@ void discard_typed_ahead(Console& console) {
   console.typed_at = console.typed.size();
 }
 
+namespace {
+
+// A line as the console gives it, its line end included; input_failed is
+// set when the console could not be read.
+std::wstring read_console_line(Console& console) {
+  std::wstring line;
+  std::array<wchar_t, console_read_size> buffer{};
+  for (;;) {
+    DWORD got = 0;
+    const BOOL read = ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), buffer.data(),
+                                   static_cast<DWORD>(buffer.size()), &got, nullptr);
+    // A read that gives nothing, not even a line end, was cut short by
+    // Ctrl-C (Windows fails it, Wine gives an empty line), whose handler
+    // may start only now, on a thread of its own, to end the program: it
+    // is no answer, and is given that time.
+    for (int tries = 0; (read == 0 || got == 0) && tries < handler_start_tries; ++tries) {
+      if (interrupted.load()) break;
+      Sleep(handler_start_step_ms);
+    }
+    if (interrupted.load()) Sleep(INFINITE);
+    if (read == 0) {
+      console.input_failed = line.empty();  // a line cut short is taken as it is
+      return line;
+    }
+    line.append(buffer.data(), got);
+    if (got == 0 || line.ends_with(L'\n')) return line;
+  }
+}
+
+}  // namespace
+
 int read_typed(Console& console) {
   if (console.typed_at == console.typed.size()) {
     if (console.typed_ended) return EOF;
-    // A line at a time, as the console gives it.
-    std::wstring line;
-    std::array<wchar_t, console_read_size> buffer{};
-    for (;;) {
-      DWORD got = 0;
-      const BOOL read = ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), buffer.data(),
-                                     static_cast<DWORD>(buffer.size()), &got, nullptr);
-      // Ctrl-C: what the read returns is no answer (Wine gives an empty
-      // line), and the handler is ending the program.
-      if (interrupted.load()) Sleep(INFINITE);
-      if (read == 0) {
-        console.input_failed = line.empty();  // a line cut short is taken as it is
-        break;
-      }
-      line.append(buffer.data(), got);
-      if (got == 0 || line.ends_with(L'\n')) break;
-    }
+    std::wstring line = read_console_line(console);
     // Ctrl-Z ends the input where it stands, as the C runtime's text mode does.
     if (const std::size_t end = line.find(L'\x1a'); end != std::wstring::npos) {
       line.resize(end);
