@@ -165,6 +165,13 @@ TEST_F(NoteFile, CardsAmongTheMountsAreThoseWithTheNotesFolder) {
   EXPECT_EQ(cards_among(mounts, '/'), offered);
 }
 
+// A look that comes late waits no more: never a wait of 49 days.
+TEST(TimeLeft, IsNoneOnceTheDeadlineHasPassed) {
+  EXPECT_EQ(time_left_ms(1000, 1500), 500u);
+  EXPECT_EQ(time_left_ms(1500, 1500), 0u);
+  EXPECT_EQ(time_left_ms(1501, 1500), 0u);
+}
+
 TEST(MayHoldCard, TakesWslDrivesOnlyWhereWslPutsThem) {
   EXPECT_TRUE(may_hold_card({"/mnt/e", "9p"}));
   EXPECT_TRUE(may_hold_card({"/mnt/e", "drvfs"}));

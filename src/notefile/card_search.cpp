@@ -58,6 +58,10 @@ std::string notes_folder_below(std::string_view root, char separator) {
   return folder;
 }
 
+unsigned long long time_left_ms(unsigned long long now, unsigned long long deadline) {
+  return now < deadline ? deadline - now : 0;
+}
+
 bool may_hold_card(const Mount& mount) {
   if (mount.type.empty()) return true;  // a drive the host chose already
   if (contains(card_file_systems, mount.type)) return true;

@@ -39,8 +39,7 @@ std::vector<FolderLook> look_at_folders(const std::vector<std::string>& folders,
   const ULONGLONG deadline = GetTickCount64() + milliseconds;
   for (std::size_t i = 0; i < folders.size(); ++i) {
     if (threads[i] == nullptr) continue;
-    const ULONGLONG now = GetTickCount64();
-    const auto left = static_cast<DWORD>(now < deadline ? deadline - now : 0);
+    const auto left = static_cast<DWORD>(time_left_ms(GetTickCount64(), deadline));
     if (WaitForSingleObject(threads[i], left) == WAIT_OBJECT_0)
       looks[i] = {true, shared[i]->id};
     else

@@ -185,6 +185,9 @@ struct FolderLook {
   bool answered = false;
   std::optional<FolderId> id;
 };
+// What is left of a search's time at now, in milliseconds: none once the
+// deadline has passed (a late look never waits on).
+unsigned long long time_left_ms(unsigned long long now, unsigned long long deadline);
 // Host-specific: looks at the folders side by side, each where a look stuck
 // in the kernel holds nothing else, for at most this long in all.
 std::vector<FolderLook> look_at_folders(const std::vector<std::string>& folders,
