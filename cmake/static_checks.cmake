@@ -59,7 +59,7 @@ foreach(source IN LISTS program_sources)
   get_filename_component(name "${source}" NAME_WE)
   add_tool_test(static.macos_syntax.${name} "${CLANG_CXX}" -std=c++20 -fsyntax-only -Wall -Wextra
                 -Wpedantic -Werror -Wunused-const-variable "-DNOTECREATOR_VERSION=\"0\""
-                "-DNOTECREATOR_PROGRAM=\"notecreator\"" -I${PROJECT_SOURCE_DIR}/tests/macos
-                -include ${PROJECT_SOURCE_DIR}/tests/macos/macos.h -I${PROJECT_SOURCE_DIR}/src
+                "-DNOTECREATOR_PROGRAM=\"notecreator\"" -I${PROJECT_SOURCE_DIR}/cmake/macos
+                -include ${PROJECT_SOURCE_DIR}/cmake/macos/macos.h -I${PROJECT_SOURCE_DIR}/src
                 "${PROJECT_SOURCE_DIR}/${source}")
 endforeach()

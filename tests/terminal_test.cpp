@@ -1,15 +1,27 @@
 // The program on a real pseudo-terminal: where it colours, clears and puts
 // the terminal back.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#if __has_include(<pty.h>)
+#include <pty.h>
+#else
+#include <util.h>  // forkpty on macOS and the BSDs
+#endif
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "card.h"
-#include "terminal.h"
 #include "text.h"
 
 namespace {
@@ -17,6 +29,12 @@ namespace {
 const std::string RED_ON_BLACK = "\x1b[91;40m";
 const std::string CLEAR = "\x1b[H\x1b[2J";
 const std::string RESET = "\x1b[0m";
+// What the shell of run_on_terminal shows when the program stops, and as it
+// continues it as bg or fg would.
+const std::string STOPPED = "<stopped>";
+const std::string BG = "<bg>";
+const std::string FG = "<fg>";
+
 // The French welcome screen, and the rest of a run that types
 // "Courses\nn\nPain\nn\n" at the title prompt.
 const std::string WELCOME =
@@ -31,6 +49,31 @@ std::string after_declined_note(const std::string& clear) {
          "note?\n\n\n\nTitre:\nCourses\n\nCommentaire:\n\n\nNote:\nPain\n\n(o/n) ";
 }
 const std::string AFTER_DECLINED_NOTE = after_declined_note(CLEAR);
+
+// Keys typed once some text has appeared ("" for at once); "@run " and a
+// command for sh, run and waited for instead (a person at another window).
+struct Typing {
+  std::string after;
+  std::string keys;
+};
+
+struct PtyRun {
+  bool started = false;
+  std::string output;
+  int wait_status = 0;
+};
+
+// How the job is started and what its shell does.
+struct Job {
+  bool in_background = false;            // started with &
+  std::string continue_as;               // at each stop, 'b' continues it as bg would; else as fg
+  std::vector<std::string> environment;  // NAME=value, set for the program
+  std::vector<std::string> arguments;    // the program's
+  bool shows_leftover = false;           // once it ends, the shell shows what input is left
+  std::vector<int> ignored;              // signals ignored by whoever started it
+  bool draws_screen = false;  // a console drawing its own screen (Wine's): raw keys, text read
+                              // without the escapes that draw it
+};
 
 Job continued_as(std::string how) {
   Job job;
@@ -48,10 +91,132 @@ Job with_environment(std::string variable) {
   return job;
 }
 
+// Says what the shell does, as a shell's own lines would.
+void shell_says(const std::string& text) {
+  (void)!write(STDOUT_FILENO, text.data(), text.size());
+}
+
+// In the child that owns the new terminal: runs the program as a shell runs
+// a job, in a process group of its own, so that Ctrl-Z stops it (the stop is
+// discarded in an orphaned group). Continues it when it stops, and ends as
+// the program did.
+[[noreturn]] void run_as_job(const char* program, const Job& options) {
+  signal(SIGTTOU, SIG_IGN);  // tcsetpgrp from a background group, as shells do
+  const pid_t job = fork();
+  if (job == 0) {
+    setpgid(0, 0);
+    if (!options.in_background) tcsetpgrp(STDIN_FILENO, getpid());
+    signal(SIGTTOU, SIG_DFL);
+    for (const int signal_number : options.ignored) signal(signal_number, SIG_IGN);
+    for (const auto& variable : options.environment) putenv(const_cast<char*>(variable.c_str()));
+    std::vector<char*> argv = {const_cast<char*>(program)};
+    for (const auto& argument : options.arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(program, argv.data());
+    _exit(127);
+  }
+  setpgid(job, job);
+  int status = 0;
+  for (std::size_t stops = 0; waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status);
+       ++stops) {
+    shell_says(STOPPED);
+    const bool background = stops < options.continue_as.size() && options.continue_as[stops] == 'b';
+    tcsetpgrp(STDIN_FILENO, background ? getpgrp() : job);
+    shell_says(background ? BG : FG);
+    kill(-job, SIGCONT);
+  }
+  if (options.shows_leftover) {
+    tcsetpgrp(STDIN_FILENO, getpgrp());  // the terminal is the shell's again
+    fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+    std::array<char, 256> left{};
+    const ssize_t got = read(STDIN_FILENO, left.data(), left.size());
+    shell_says("<left:" +
+               std::string(left.data(), static_cast<std::size_t>(std::max<ssize_t>(got, 0))) + ">");
+  }
+  if (WIFSIGNALED(status)) {
+    signal(WTERMSIG(status), SIG_DFL);
+    raise(WTERMSIG(status));
+  }
+  _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 126);
+}
+
+// Text without the escape sequences that place and colour it.
+std::string without_escapes(const std::string& output) {
+  std::string text;
+  for (std::size_t at = 0; at < output.size(); ++at) {
+    if (output[at] != '\x1b') {
+      text.push_back(output[at]);
+    } else if (output.substr(at + 1, 1) == "[") {  // CSI: up to its final byte
+      for (at += 2; at < output.size() && (output[at] < '@' || output[at] > '~');) ++at;
+    } else if (output.substr(at + 1, 1) == "]") {  // OSC, a window's title: up to BEL
+      at = std::min(output.find('\a', at), output.size());
+    } else {
+      ++at;
+    }
+  }
+  return text;
+}
+
+// Runs program on a new pseudo-terminal, with echo off so that only the
+// program's own output comes back, typing each step's keys once its text
+// has appeared.
+PtyRun run_on_terminal(const char* program, std::vector<Typing> typing, const Job& job = {}) {
+  PtyRun run;
+  int master = -1;
+  const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+  if (child < 0) return run;
+  if (child == 0) run_as_job(program, job);
+  run.started = true;
+  termios settings{};
+  tcgetattr(master, &settings);
+  if (job.draws_screen) {
+    cfmakeraw(&settings);      // Enter reaches the console as CR
+    settings.c_lflag |= ISIG;  // and Ctrl-C is the terminal's signal, as ever
+  } else {
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  }
+  tcsetattr(master, TCSANOW, &settings);
+
+  std::string raw;
+  std::size_t typed = 0, seen = 0;
+  while (true) {
+    run.output = job.draws_screen ? without_escapes(raw) : raw;
+    while (typed < typing.size()) {
+      const auto at = run.output.find(typing[typed].after, seen);
+      if (at == std::string::npos) break;
+      seen = at + typing[typed].after.size();
+      const std::string& keys = typing[typed].keys;
+      if (keys.starts_with("@run "))
+        (void)!std::system(keys.substr(5).c_str());
+      else
+        (void)!write(master, keys.data(), keys.size());
+      ++typed;
+    }
+    pollfd fd = {master, POLLIN, 0};
+    if (poll(&fd, 1, 60000) <= 0) break;  // a program that hangs fails below
+    char buffer[4096];
+    const ssize_t got = read(master, buffer, sizeof buffer);
+    if (got <= 0) break;  // EIO once the program has closed the terminal
+    raw.append(buffer, static_cast<std::size_t>(got));
+  }
+  run.output = job.draws_screen ? without_escapes(raw) : raw;
+  kill(child, SIGKILL);  // no effect on a program that has ended
+  close(master);         // hangs up a program left behind
+  waitpid(child, &run.wait_status, 0);
+  return run;
+}
+
 PtyRun run_french(const std::string& input, const std::string& interrupt_after = "") {
   std::vector<Typing> typing = {{"", input}};
   if (!interrupt_after.empty()) typing.push_back({interrupt_after, "\x03"});
   return run_on_terminal(NOTECREATOR_FR, typing);
+}
+
+// A negative status is the signal that ended the run.
+bool exited_with(int wait_status, int status) {
+  if (status < 0) return WIFSIGNALED(wait_status) && WTERMSIG(wait_status) == -status;
+  return WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == status;
 }
 
 TEST(Terminal, ColoursFirstClearsBetweenScreensAndResetsAtTheEnd) {
@@ -388,5 +553,162 @@ INSTANTIATE_TEST_SUITE_P(
                   "Pain\n",
                   "La note que vous avez ecrite est gardee dans "}),
     [](const testing::TestParamInfo<EditorRun>& info) { return std::string(info.param.name); });
+
+// ==== The Windows build at a real console ====
+// Under Wine in a pseudo-terminal, as a double-click starts it (alone on its
+// console: --lines, and "Press Enter to close."), with Notepad on the virtual
+// display of xvfb-run, typed into by xdotool, and the card on drive K:.
+
+struct WindowsSession {
+  const char* name;
+  std::string environment;     // one more NAME=value; "DISPLAY=" takes the display away
+  std::vector<Typing> typing;  // "@notepad ..." runs tests/notepad.sh
+  int status;
+  std::string title;               // of the note saved ("" for none)
+  std::string note;                // its bytes
+  std::vector<std::string> shown;  // what the screen shows, in this order
+  bool draft_kept = false;
+};
+
+void PrintTo(const WindowsSession& session, std::ostream* os) {
+  *os << session.name;
+}
+
+class WindowsConsole : public testing::TestWithParam<WindowsSession> {};
+
+// Wine's mount manager learns of drive letters when its server starts.
+void restart_wine_server() {
+  const std::string wine = WINE64, server = wine.substr(0, wine.rfind('/')) + "/wineserver";
+  (void)!std::system(("{ '" + server + "' -k; '" + server + "' -p; '" + wine +
+                      "' wineboot; } </dev/null >/dev/null 2>&1")
+                         .c_str());
+}
+
+TEST_P(WindowsConsole, RunsAsAPersonMeetsIt) {
+  const WindowsSession& c = GetParam();
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (prefix == nullptr || std::getenv("DISPLAY") == nullptr || access(WINE64, X_OK) != 0)
+    GTEST_SKIP() << "run by the windows_console test, with Wine and a display";
+  Scratch scratch;
+  const auto card = scratch.path / "card", work = scratch.path / "work";
+  const auto letter = std::filesystem::path(prefix) / "dosdevices" / "k:";
+  lay_out_card(card, "folders");
+  // Planted where the program starts, as in a Downloads folder: a second
+  // welcome would show, were it run.
+  std::filesystem::create_directory(work);
+  std::filesystem::copy_file(NOTECREATOR_EXE, work / "notepad.exe");
+  std::filesystem::remove(letter);
+  std::filesystem::create_directory_symlink(card, letter);
+  restart_wine_server();
+  std::vector<Typing> typing = c.typing;
+  for (Typing& step : typing)
+    if (step.keys.starts_with("@notepad")) step.keys.replace(0, 8, "@run sh " NOTEPAD_SCRIPT);
+  Job job;
+  job.draws_screen = true;
+  job.arguments = {NOTECREATOR_EXE};
+  job.environment = {"LANG=C.UTF-8", "LC_ALL=C.UTF-8"};
+  if (!c.environment.empty()) job.environment.push_back(c.environment);
+  const auto here = std::filesystem::current_path();
+  std::filesystem::current_path(work);
+  const PtyRun run = run_on_terminal(WINE64, typing, job);
+  std::filesystem::current_path(here);
+  std::filesystem::remove(letter);
+  restart_wine_server();
+
+  EXPECT_TRUE(exited_with(run.wait_status, c.status)) << "wait status " << run.wait_status;
+  std::size_t at = 0;
+  for (const std::string& text : c.shown) {
+    at = run.output.find(text, at);
+    ASSERT_NE(at, std::string::npos) << "not shown: " << text << "\n" << run.output;
+  }
+  EXPECT_EQ(run.output.find("Welcome"), run.output.rfind("Welcome")) << "the planted one ran";
+  if (c.title.empty())
+    EXPECT_TRUE(std::filesystem::is_empty(card / notes_below_root));
+  else
+    EXPECT_EQ(read_file(card / notes_below_root / (c.title + ".txt")), c.note);
+  // Gone once the note is saved or given up, before anything else is asked.
+  bool kept = false;
+  for (const auto& entry :
+       std::filesystem::recursive_directory_iterator(std::filesystem::path(prefix) / "drive_c"))
+    if (entry.path().parent_path().filename() == "Temp" && entry.path().extension() == ".txt")
+      kept = std::filesystem::remove(entry.path());
+  EXPECT_EQ(kept, c.draft_kept);
+}
+
+const std::string TITLE = "Title of the note :", YES_NO = "(y/n) ", SAVE = "Wourld you save";
+const std::string IN_NOTEPAD = "Write the note in Notepad", TAKE_CARD = "press Enter to use it";
+const std::string PRESS_ENTER = "Press Enter to close.";
+const std::vector<Typing> SAVED_ON_K = {
+    {SAVE, ""}, {YES_NO, "y\r"}, {TAKE_CARD, "\r"}, {PRESS_ENTER, "\r"}};
+std::vector<Typing> steps(std::vector<Typing> first, const std::vector<Typing>& then) {
+  first.insert(first.end(), then.begin(), then.end());
+  return first;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, WindowsConsole,
+    testing::Values(
+        WindowsSession{"WholeSessionThroughNotepad",
+                       "",
+                       steps({{TITLE, "visit\r"},
+                              {YES_NO, "n\r"},
+                              {IN_NOTEPAD, "@notepad type 'first paragraph\n\nsecond'"}},
+                             SAVED_ON_K),
+                       0,
+                       "visit",
+                       "\r\n\r\nfirst paragraph\r\n\r\nsecond",
+                       {IN_NOTEPAD, "second", "(found: K: - press Enter to use it)",
+                        "Saved as K:\\PSP\\GAME\\Velloran\\notes\\visit.txt", PRESS_ENTER}},
+        // A title with a character the console's code page lacks is refused
+        // by its name; Notepad closed untouched asks, and a no gives up.
+        WindowsSession{"NotepadClosedWithoutSaving",
+                       "",
+                       {{TITLE,
+                         "\xe2\x82\xac"
+                         "5\r"},
+                        {"U+20AC", "visit\r"},
+                        {YES_NO, "n\r"},
+                        {IN_NOTEPAD, "@notepad close"},
+                        {"Open the editor again?", "n\r"}},
+                       0,
+                       "",
+                       "",
+                       {"cannot hold the character U+20AC", "The note was not saved."}},
+        WindowsSession{
+            "NoDisplayTypedLines",
+            "DISPLAY=",
+            steps({{TITLE, "visit\r"}, {YES_NO, "n\r"}, {"type the note here", "bread\r\r"}},
+                  SAVED_ON_K),
+            0,
+            "visit",
+            "\r\n\r\nbread",
+            {"type the note here instead.", "Done!"}},
+        // STATUS_CONTROL_C_EXIT, whose low byte a Unix parent sees.
+        WindowsSession{"CtrlCAtTheSummary",
+                       "",
+                       {{TITLE, "visit\r"},
+                        {YES_NO, "n\r"},
+                        {IN_NOTEPAD, "@notepad type bread"},
+                        {SAVE, ""},
+                        {YES_NO, "\x03"}},
+                       0x3a,
+                       "",
+                       "",
+                       {"The note you wrote is kept in C:\\users\\"},
+                       true},
+        // Nothing in the title reaches the editor expanded, and a long one fits.
+        WindowsSession{"TheUsersEditorGetsTheDraftsOwnPath",
+                       "EDITOR=notepad",
+                       steps({{TITLE, "plan %os% week " + std::string(225, 'x') + "\r"},
+                              {YES_NO, "n\r"},
+                              {"Write the note in notepad", "@notepad type bread"}},
+                             SAVED_ON_K),
+                       0,
+                       "plan %os% week " + std::string(225, 'x'),
+                       "\r\n\r\nbread",
+                       {"Done!"}}),
+    [](const testing::TestParamInfo<WindowsSession>& info) {
+      return std::string(info.param.name);
+    });
 
 }  // namespace
