@@ -23,8 +23,6 @@ mounted on this computer.")
 # alike: no library to depend on. Lintian calls a static executable an error;
 # the overrides file says why it is one here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-# The note's editor falls back on sensible-editor, as Debian's programs do.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS sensible-utils)
 install(FILES packaging/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME ${PROJECT_NAME})
 include(CPack)

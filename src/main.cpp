@@ -1,5 +1,6 @@
 // The note creator: gathers one note through a short console dialogue.
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <optional>
 #include <span>
@@ -259,6 +260,7 @@ std::optional<std::string> note_in_editor(Dialogue& d, const Editor& editor,
     if (!refusal.empty()) print_error(d.console, refusal);
     print(d.console, d.texts.enter_note);
     print(d.console, d.texts.editor_hint, editor.name);
+    print(d.console, editor_keys(d.texts, editor.name));
     const EditorEnd end = run_editor(d.console, editor, *d.draft);
     if (end != EditorEnd::ended) {
       fallback =
@@ -415,9 +417,26 @@ struct Options {
 // when the answer could not be written; --lines (-l) takes each answer as a
 // whole line. Any other argument is ignored, as it always was; an unknown
 // option is named, in case it was mistyped.
+// The long option an argument names: itself, or the one it is the start
+// of, as GNU programs take them (--line is --lines); else the argument.
+std::string_view long_option(std::string_view argument) {
+  constexpr std::array<std::string_view, 4> long_options = {"--lines", "--no-editor", "--help",
+                                                            "--version"};
+  if (!argument.starts_with("--") || argument.size() < 3) return argument;
+  std::string_view named = argument;
+  int starts = 0;
+  for (const std::string_view option : long_options)
+    if (option.starts_with(argument)) {
+      named = option;
+      ++starts;
+    }
+  return starts == 1 ? named : argument;
+}
+
 Options read_options(Console& console, std::span<char*> arguments) {
   Options options;
-  for (const std::string_view argument : arguments) {
+  for (const char* given : arguments) {
+    const std::string_view argument = long_option(given);
     bool written = false;
     if (argument == "--lines" || argument == "-l") {
       options.lines = true;
@@ -434,7 +453,7 @@ Options read_options(Console& console, std::span<char*> arguments) {
     } else {
       if (argument.size() > 1 && argument.front() == '-')
         print_error(console,
-                    NOTECREATOR_PROGRAM ": " + fill_format(catalogue.unknown_option, argument));
+                    NOTECREATOR_PROGRAM ": " + fill_format(catalogue.unknown_option, given));
       continue;
     }
     options.answered = written ? exit_ok : exit_answer_not_written;

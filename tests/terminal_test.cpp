@@ -396,6 +396,7 @@ struct EditorRun {
   std::string shown;              // a line the run must show
   std::vector<int> ignored = {};  // signals ignored by whoever started the program
   std::string old_draft = {};     // a draft of that name there before, which stays
+  std::string on_path = {};       // instead of VISUAL: the editor is this program on the PATH
 };
 
 void PrintTo(const EditorRun& run, std::ostream* os) {
@@ -415,7 +416,7 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
   std::filesystem::create_directory(drafts);
   if (!c.old_draft.empty()) write_file(drafts / "Courses.txt", c.old_draft);
   const auto editor = scratch.path / "fake-editor";
-  write_file(editor, "#!/bin/sh\n" + c.script + "\ntouch \"$0.ran\"\n");
+  write_file(editor, "#!/bin/sh\n" + c.script + "\n: >\"$0.ran\"\n");
   std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
   std::vector<Typing> typing = {{"Titre de la note:", "Courses\nn\n"}};
   for (Typing step : c.typing) {
@@ -426,6 +427,11 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
   Job job;
   job.arguments = {"--lines"};
   job.environment = {"VISUAL=" + editor.string(), "TMPDIR=" + drafts.string()};
+  if (!c.on_path.empty()) {
+    std::filesystem::create_directory(scratch.path / "bin");
+    std::filesystem::rename(editor, scratch.path / "bin" / c.on_path);
+    job.environment = {"PATH=" + (scratch.path / "bin").string(), "TMPDIR=" + drafts.string()};
+  }
   job.ignored = c.ignored;
   const PtyRun run = run_on_terminal(NOTECREATOR_FR, typing, job);
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
@@ -535,6 +541,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "if [ -e \"$0.ran\" ]; then printf Pain; else echo a; yes '' | head -n 140000; "
                   "echo b; fi >\"$1\"",
                   SAVED, 0, "\r\n\r\nPain", "", "Cette reponse depasse 65536 octets"},
+        // Neither VISUAL nor EDITOR: the first host editor, named, with its keys.
+        EditorRun{"NanoOnThePath",
+                  "printf Pain >\"$1\"",
+                  SAVED,
+                  0,
+                  "\r\n\r\nPain",
+                  "",
+                  "Ecrivez la note dans nano, enregistrez-la, et fermez l'editeur.\n"
+                  "(nano : Ctrl-O, Entree, puis Ctrl-X)\n",
+                  {},
+                  "",
+                  "nano"},
         // A draft of that name is never opened: the editor gets a new one.
         EditorRun{"ADraftOfThatNameStaysAsItIs",
                   "printf 'Pain' >>\"$1\"",

@@ -27,6 +27,13 @@ std::string editor_name(std::string_view command) {
   return std::string(program);
 }
 
+std::string_view editor_keys(const MessageCatalogue& texts, std::string_view name) {
+  if (name == "nano") return texts.editor_keys_nano;
+  if (name == "vi" || name.starts_with("vim")) return texts.editor_keys_vi;  // vim.basic, vim.tiny
+  if (name == "Notepad" || name == "notepad") return texts.editor_keys_notepad;
+  return {};
+}
+
 std::string_view utf8_prefix(std::string_view title, std::size_t most) {
   if (title.size() <= most) return title;
   std::size_t cut = most;

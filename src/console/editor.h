@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "console/console.h"
+#include "messages/messages.h"
 
 struct Editor {
   std::string command;    // a command line, maybe with arguments; the draft's path follows it
@@ -41,6 +42,10 @@ std::string editor_name(std::string_view command);
 // characters, never inside one (a file system such as APFS refuses half).
 std::string_view utf8_prefix(std::string_view title, std::size_t most);
 
+// The keys that save and close an editor, for those people meet first
+// (nano, vi and vim, Notepad); empty for others.
+std::string_view editor_keys(const MessageCatalogue& texts, std::string_view name);
+
 // The note a draft's bytes hold: a UTF-8 byte-order mark dropped, each line
 // break (LF or CR LF) made CR LF, and none at the end, as a note always was.
 std::string note_from_draft(std::string_view bytes);
@@ -55,7 +60,8 @@ std::wstring editor_command_line(std::wstring_view command, std::wstring_view dr
 #endif
 
 // Host-specific: VISUAL, else EDITOR, else the host's own (the first of
-// sensible-editor, editor, nano and vi on the PATH; notepad.exe on Windows).
+// editor, nano and vi on the PATH, called by the program editor names;
+// Notepad on Windows).
 std::optional<Editor> choose_editor();
 
 // Host-specific: a new, empty draft file in the user's temporary folder,

@@ -16,8 +16,9 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 4> host_editors = {"sensible-editor", "editor", "nano",
-                                                          "vi"};
+// Debian's editor names the one its user chose; it is run as that program,
+// and called by that program's name.
+constexpr std::array<std::string_view, 3> host_editors = {"editor", "nano", "vi"};
 constexpr int draft_names = 100;  // "title.txt", then "title (2).txt" and on
 constexpr int exit_not_found = 127;
 constexpr int exit_not_executable = 126;
@@ -64,8 +65,14 @@ std::optional<Editor> choose_editor() {
     if (!command.empty()) return Editor{command, editor_name(command), false};
   }
   for (const std::string_view program : host_editors) {
-    const std::string found = find_on_path(program);
-    if (!found.empty()) return Editor{"'" + found + "'", std::string(program), true};
+    std::string found = find_on_path(program);
+    if (found.empty()) continue;
+    if (char* target = realpath(found.c_str(), nullptr); target != nullptr) {
+      found = target;
+      std::free(target);  // NOLINT(cppcoreguidelines-no-malloc): realpath's own allocation
+    }
+    if (found.find('\'') == std::string::npos)
+      return Editor{"'" + found + "'", editor_name(found), true};
   }
   return std::nullopt;
 }

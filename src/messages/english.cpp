@@ -51,6 +51,9 @@ const MessageCatalogue catalogue = {
         "A line typed here can be at most 4095 bytes long, and this one may have been "
         "cut: type it shorter, or write long text in an editor.\n",
     .editor_hint = "Write the note in %s, save it, and close it.\n",
+    .editor_keys_nano = "(nano: Ctrl-O, Enter, then Ctrl-X)\n",
+    .editor_keys_vi = "(vi: i to write, then Esc and :wq)\n",
+    .editor_keys_notepad = "(Notepad: Ctrl+S, then close it)\n",
     .editor_not_started = "The editor %s could not be started: type the note here instead.\n",
     .editor_failed = "The editor %s ended with a failure: type the note here instead.\n",
     .no_editor = "No editor was found (set VISUAL or EDITOR): type the note here instead.\n",
@@ -81,7 +84,7 @@ const MessageCatalogue catalogue = {
         "               click's): each answer is a whole line, y or yes for yes\n"
         "               and n or no for no, in any case. At a terminal the note\n"
         "               is written in your editor (VISUAL, else EDITOR, else the\n"
-        "               first of sensible-editor, editor, nano and vi; Notepad on\n"
+        "               first of editor, nano and vi; Notepad on\n"
         "               Windows) on a draft named after the title in the\n"
         "               temporary folder, kept until the note is saved or you\n"
         "               say no to saving it; elsewhere the note is typed lines,\n"

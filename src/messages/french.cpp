@@ -56,6 +56,9 @@ const MessageCatalogue catalogue = {
         "Une ligne tapee ici a au plus 4095 octets, et celle-ci a pu etre coupee: "
         "tapez-la plus courte, ou ecrivez un long texte dans un editeur.\n",
     .editor_hint = "Ecrivez la note dans %s, enregistrez-la, et fermez l'editeur.\n",
+    .editor_keys_nano = "(nano : Ctrl-O, Entree, puis Ctrl-X)\n",
+    .editor_keys_vi = "(vi : i pour ecrire, puis Echap et :wq)\n",
+    .editor_keys_notepad = "(Bloc-notes : Ctrl+S, puis fermez-le)\n",
     .editor_not_started = "L'editeur %s n'a pas pu etre lance: tapez la note ici.\n",
     .editor_failed = "L'editeur %s s'est termine par un echec: tapez la note ici.\n",
     .no_editor = "Aucun editeur trouve (definissez VISUAL ou EDITOR): tapez la note ici.\n",
@@ -89,7 +92,7 @@ const MessageCatalogue catalogue = {
         "               o ou oui pour oui et n ou non pour non, en majuscules ou\n"
         "               minuscules. Dans un terminal, la note s'ecrit dans votre\n"
         "               editeur (VISUAL, sinon EDITOR, sinon le premier de\n"
-        "               sensible-editor, editor, nano et vi ; le Bloc-notes sous\n"
+        "               editor, nano et vi ; le Bloc-notes sous\n"
         "               Windows) sur un brouillon au nom du titre dans le dossier\n"
         "               temporaire, garde jusqu'a ce que la note soit sauvee ou\n"
         "               que vous refusiez de la sauver ; ailleurs la note se tape\n"

@@ -52,6 +52,10 @@ struct MessageCatalogue {
   // The note in an editor (--lines at a terminal). "%s" is the editor's name,
   // a draft's path or a character.
   std::string_view editor_hint;  // below enter_note
+  // Below it, the keys that save and close the editors people meet first.
+  std::string_view editor_keys_nano;
+  std::string_view editor_keys_vi;  // vi and vim
+  std::string_view editor_keys_notepad;
   std::string_view editor_not_started;
   std::string_view editor_failed;
   std::string_view no_editor;

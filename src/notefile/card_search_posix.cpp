@@ -16,6 +16,8 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 
 #include "console/signals_posix.h"
 #include "console/unique_fd_posix.h"
@@ -218,10 +220,14 @@ std::vector<std::string> find_cards() {
   return cards_among(mounts, '/');
 }
 
-std::string_view card_answer_example() {
+std::string card_answer_example() {
 #ifdef __APPLE__
   return "/Volumes/NO NAME";
 #else
-  return runs_on_wsl() ? "E" : "/media/you/NO NAME";
+  if (runs_on_wsl()) return "E";
+  const char* user = std::getenv("USER");
+  if (user == nullptr || *user == '\0') user = std::getenv("LOGNAME");
+  if (user == nullptr || *user == '\0' || std::strchr(user, '/') != nullptr) user = "you";
+  return (is_folder("/run/media") ? "/run/media/" : "/media/") + std::string(user) + "/NO NAME";
 #endif
 }

@@ -197,8 +197,9 @@ std::vector<FolderLook> look_at_folders(const std::vector<std::string>& folders,
 std::vector<Mount> mounts_in_table(std::string_view table);
 #endif
 // Host-specific: an answer that names a card, in this host's form, for the
-// hint when none is found.
-std::string_view card_answer_example();
+// hint when none is found: on Linux where the desktop mounts it for this
+// user (/media/<user>/NO NAME, or /run/media/<user>/... where that is used).
+std::string card_answer_example();
 // Host-specific: the cards in reach, as the drive question would take them.
 std::vector<std::string> find_cards();
 

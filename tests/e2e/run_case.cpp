@@ -215,7 +215,12 @@ int run_case(const Options& options, const Case& c) {
       replace_all(*expected, "@NOTES@", (card / notes_below_root).string() + "/");
     replace_all(expected_err, "@CARD@", card.string());
     replace_all(expected_out, "@CARD@", card.string());
-    replace_all(expected_out, "@EXAMPLE@", "/media/you/NO NAME");
+    const char* user = std::getenv("USER");
+    if (user == nullptr || *user == '\0') user = std::getenv("LOGNAME");
+    if (user == nullptr || *user == '\0') user = "you";
+    replace_all(expected_out, "@EXAMPLE@",
+                (fs::is_directory("/run/media") ? "/run/media/" : "/media/") + std::string(user) +
+                    "/NO NAME");
     replace_all(expected_out, "@WORK@", work_dir.string());
     argv =
         launcher.empty() ? std::vector<std::string>{exe} : std::vector<std::string>{launcher, exe};
