@@ -59,7 +59,8 @@ struct Typing {
 
 struct PtyRun {
   bool started = false;
-  std::string output;
+  std::string raw;     // what the terminal got
+  std::string output;  // and its text: without escapes, for a console that draws its screen
   int wait_status = 0;
 };
 
@@ -201,6 +202,7 @@ PtyRun run_on_terminal(const char* program, std::vector<Typing> typing, const Jo
     raw.append(buffer, static_cast<std::size_t>(got));
   }
   run.output = job.draws_screen ? without_escapes(raw) : raw;
+  run.raw = raw;
   kill(child, SIGKILL);  // no effect on a program that has ended
   close(master);         // hangs up a program left behind
   waitpid(child, &run.wait_status, 0);
@@ -640,6 +642,8 @@ TEST_P(WindowsConsole, RunsAsAPersonMeetsIt) {
     ASSERT_NE(at, std::string::npos) << "not shown: " << text << "\n" << run.output;
   }
   EXPECT_EQ(run.output.find("Welcome"), run.output.rfind("Welcome")) << "the planted one ran";
+  EXPECT_NE(run.raw.find("\x1b[91m"), std::string::npos) << "not light red";
+  EXPECT_FALSE(std::filesystem::remove(std::filesystem::path(prefix) / "draft at the prompt"));
   if (c.title.empty())
     EXPECT_TRUE(std::filesystem::is_empty(card / notes_below_root));
   else
@@ -656,8 +660,16 @@ TEST_P(WindowsConsole, RunsAsAPersonMeetsIt) {
 const std::string TITLE = "Title of the note :", YES_NO = "(y/n) ", SAVE = "Wourld you save";
 const std::string IN_NOTEPAD = "Write the note in Notepad", TAKE_CARD = "press Enter to use it";
 const std::string PRESS_ENTER = "Press Enter to close.";
+// The draft is gone before "Press Enter to close." is answered, or the
+// window closed with its X.
 const std::vector<Typing> SAVED_ON_K = {
-    {SAVE, ""}, {YES_NO, "y\r"}, {TAKE_CARD, "\r"}, {PRESS_ENTER, "\r"}};
+    {SAVE, ""},
+    {YES_NO, "y\r"},
+    {TAKE_CARD, "\r"},
+    {PRESS_ENTER,
+     "@run ls \"$WINEPREFIX\"/drive_c/users/*/AppData/Local/Temp/*.txt >/dev/null "
+     "2>&1 && touch \"$WINEPREFIX/draft at the prompt\""},
+    {"", "\r"}};
 std::vector<Typing> steps(std::vector<Typing> first, const std::vector<Typing>& then) {
   first.insert(first.end(), then.begin(), then.end());
   return first;
