@@ -11,15 +11,15 @@ constexpr unsigned utf8_continuation = 0x80;
 
 }  // namespace
 
-std::string editor_name(std::string_view command) {
+std::string_view command_program(std::string_view command) {
   command.remove_prefix(std::min(command.find_first_not_of(blanks), command.size()));
-  std::string_view program;
-  if (command.starts_with('"')) {
-    command.remove_prefix(1);
-    program = command.substr(0, command.find('"'));
-  } else {
-    program = command.substr(0, command.find_first_of(blanks));
-  }
+  if (!command.starts_with('"')) return command.substr(0, command.find_first_of(blanks));
+  command.remove_prefix(1);
+  return command.substr(0, command.find('"'));
+}
+
+std::string editor_name(std::string_view command) {
+  std::string_view program = command_program(command);
   const std::size_t folder_end = program.find_last_of("/\\");
   if (folder_end != std::string_view::npos) program.remove_prefix(folder_end + 1);
   if (program.size() > 4 && (program.ends_with(".exe") || program.ends_with(".EXE")))

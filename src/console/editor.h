@@ -34,6 +34,8 @@ struct DraftNote {
   std::string refused;    // a character the note's encoding cannot hold
 };
 
+// A command line's program: its first word, in quotes or not.
+std::string_view command_program(std::string_view command);
 // The name of a command line's program: "code --wait" is code,
 // "/usr/bin/nano -w" is nano, "C:\Windows\notepad.exe" is notepad.
 std::string editor_name(std::string_view command);

@@ -32,16 +32,6 @@ std::wstring environment_value(const wchar_t* name) {
   return value;
 }
 
-// The first word of a command line, quoted or not.
-std::wstring first_word(std::wstring_view command) {
-  command.remove_prefix(std::min(command.find_first_not_of(L" \t"), command.size()));
-  if (command.starts_with(L'"')) {
-    command.remove_prefix(1);
-    return std::wstring(command.substr(0, command.find(L'"')));
-  }
-  return std::wstring(command.substr(0, command.find_first_of(L" \t")));
-}
-
 bool is_file(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -132,8 +122,9 @@ EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft)
   const std::wstring command = widen(editor.command, CP_UTF8);
   // A program is started as itself; anything else (a script) by the
   // command processor, with the draft's path in a variable of its own.
-  std::wstring program =
-      editor.host_own ? system_program(L"notepad.exe") : find_program(first_word(command));
+  std::wstring program = editor.host_own
+                             ? system_program(L"notepad.exe")
+                             : find_program(widen(command_program(editor.command), CP_UTF8));
   const bool direct = ends_with_any_case(program, L".exe") || ends_with_any_case(program, L".com");
   if (!direct) program = system_program(L"cmd.exe");
   const std::wstring quoted_program = L"\"" + program + L"\"";
