@@ -2,12 +2,14 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "console/code_page.h"
 #include "console/console.h"
 #include "console/editor.h"
 #include "messages/messages.h"
@@ -261,7 +263,9 @@ std::optional<std::string> note_in_editor(Dialogue& d, const Editor& editor,
     print(d.console, d.texts.enter_note);
     print(d.console, d.texts.editor_hint, editor.name);
     print(d.console, editor_keys(d.texts, editor.name));
+    if (d.draft->kept) print(d.console, d.texts.draft_offered);
     const EditorEnd end = run_editor(d.console, editor, *d.draft);
+    d.draft->kept = false;  // from now on, what the editor left
     if (end != EditorEnd::ended) {
       fallback =
           fill_format(end == EditorEnd::failed ? d.texts.editor_failed : d.texts.editor_not_started,
@@ -296,7 +300,7 @@ std::optional<std::string> take_note(Dialogue& d, std::string_view title) {
     d.editor = false;
     const std::optional<Editor> editor = choose_editor();
     if (!editor) fallback = d.texts.no_editor;
-    if (editor) keep_draft(d, make_draft(title));
+    if (editor) keep_draft(d, make_draft(title, KeptDrafts::offered));
     if (editor && !d.draft) fallback = d.texts.draft_not_made;
     if (fallback.empty()) {
       std::optional<std::string> note = note_in_editor(d, *editor, fallback);
@@ -309,7 +313,7 @@ std::optional<std::string> take_note(Dialogue& d, std::string_view title) {
     }
     std::optional<std::string> note = ask(d, Asked::note, d.texts.enter_note, fallback);
     // From here on, the typed note is what a draft keeps.
-    if (note) keep_draft(d, make_draft(title));
+    if (note) keep_draft(d, make_draft(title, KeptDrafts::passed_over));
     if (note && d.draft && !write_draft(*d.draft, *note)) let_go_of_draft(d, true);
     return note;
   }
@@ -409,7 +413,6 @@ bool save(Dialogue& d, NoteDraft& draft) {
 
 struct Options {
   std::optional<int> answered;  // --help or --version answered: the status to end with
-  bool lines = false;
   bool no_editor = false;
 };
 
@@ -433,15 +436,29 @@ std::string_view long_option(std::string_view argument) {
   return starts == 1 ? named : argument;
 }
 
-Options read_options(Console& console, std::span<char*> arguments) {
+bool names_lines(std::string_view argument) {
+  return long_option(argument) == "--lines" || argument == "-l";
+}
+
+// The texts for people as the output shows them, for the whole run.
+const MessageCatalogue& people_texts() {
+  static std::deque<std::string> held;
+  static const MessageCatalogue texts = [] {
+    MessageCatalogue shown = people_catalogue();
+    for (const auto field : text_fields) shown.*field = held.emplace_back(for_output(shown.*field));
+    return shown;
+  }();
+  return texts;
+}
+
+// Unknown options are named in the words of the dialogue they come with.
+Options read_options(Console& console, const MessageCatalogue& texts,
+                     std::span<char*> arguments) {
   Options options;
   for (const char* given : arguments) {
     const std::string_view argument = long_option(given);
     bool written = false;
-    if (argument == "--lines" || argument == "-l") {
-      options.lines = true;
-      continue;
-    }
+    if (names_lines(argument)) continue;  // taken before
     if (argument == "--no-editor") {
       options.no_editor = true;
       continue;
@@ -449,11 +466,11 @@ Options read_options(Console& console, std::span<char*> arguments) {
     if (argument == "--version" || argument == "-V") {
       written = print(console, "%s " NOTECREATOR_VERSION "\n", NOTECREATOR_PROGRAM);
     } else if (argument == "--help" || argument == "-h") {
-      written = print(console, catalogue.usage, NOTECREATOR_PROGRAM);
+      written = print(console, people_texts().usage, NOTECREATOR_PROGRAM);
     } else {
       if (argument.size() > 1 && argument.front() == '-')
         print_error(console,
-                    NOTECREATOR_PROGRAM ": " + fill_format(catalogue.unknown_option, given));
+                    NOTECREATOR_PROGRAM ": " + fill_format(texts.unknown_option, given));
       continue;
     }
     options.answered = written ? exit_ok : exit_answer_not_written;
@@ -467,13 +484,16 @@ Options read_options(Console& console, std::span<char*> arguments) {
 int main(int argc, char** argv) {
   Console console = open_standard_console();
   const std::size_t argument_count = argc > 1 ? static_cast<std::size_t>(argc - 1) : 0;
-  const Options options = read_options(console, std::span(argv + 1, argument_count));
+  const std::span arguments(argv + 1, argument_count);
+  // Started by a double-click, the program is for people.
+  const bool lines = std::any_of(arguments.begin(), arguments.end(), names_lines) ||
+                     window_closes_with_program();
+  const MessageCatalogue& texts = lines ? people_texts() : catalogue;
+  const Options options = read_options(console, texts, arguments);
   if (options.answered) return *options.answered;
 
-  // Started by a double-click, the program is for people.
-  const bool lines = options.lines || window_closes_with_program();
   Dialogue dialogue{.console = console,
-                    .texts = catalogue,
+                    .texts = texts,
                     .lines = lines,
                     .editor = lines && console.interactive && !options.no_editor,
                     .draft = {},
@@ -490,17 +510,17 @@ int main(int argc, char** argv) {
   if (dialogue.draft) {
     const bool keep = !saved && !dialogue.declined &&
                       holds_writing(read_draft(*dialogue.draft, max_answer_length));
-    if (keep) print_error(console, catalogue.draft_kept, dialogue.draft->shown);
+    if (keep) print_error(console, texts.draft_kept, dialogue.draft->shown);
     let_go_of_draft(dialogue, !keep);
   }
   // Started from Explorer or the Start menu, the window would close on the result.
   if (asked_to_save && window_closes_with_program()) {
-    print(console, catalogue.press_enter);
+    print(console, texts.press_enter);
     (void)read_line(console, max_answer_length);
   }
   discard_typed_ahead(console);
   if (console.input_failed) {
-    print_error(console, catalogue.read_failed);
+    print_error(console, texts.read_failed);
     return exit_input_failed;
   }
   return status;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "console/code_page.h"
 #include "console/editor.h"
 #include "notefile/notefile.h"
 
@@ -193,6 +194,24 @@ TEST(EditorCommandLine, KeepsTheDraftsPathWhole) {
             L"\"%NOTECREATOR_DRAFT%\"\"");
 }
 #endif
+
+// The program's own texts as the output shows them: a code page holds what
+// it can, and the rest, as ASCII holds all, is spelled without accents.
+TEST(OutputText, IsInTheOutputsCharacterSet) {
+  const std::string text = "Note cr\xc3\xa9\xc3\xa9" "e ! \xc3\x80 \xc5\x93uvre\xe2\x80\xa6";
+  EXPECT_EQ(in_code_page(text, 65001), text);
+  EXPECT_EQ(in_code_page(text, 1252), "Note cr\xe9\xe9" "e ! \xc0 \x9cuvre\x85");
+  EXPECT_EQ(in_code_page(text, 850), "Note cr\x82\x82" "e ! \xb7 oeuvre...");
+  EXPECT_EQ(ascii_spelling(text), "Note creee ! A oeuvre...");
+  EXPECT_EQ(ascii_spelling("\xc3\x9f \xc3\xbf \xe2\x82\xac"), "ss y ?");
+  // The first of LC_ALL, LC_CTYPE and LANG that is set says.
+  EXPECT_TRUE(locale_is_utf8(nullptr, nullptr, "fr_FR.UTF-8"));
+  EXPECT_TRUE(locale_is_utf8("", "C.utf8", "C"));
+  EXPECT_TRUE(locale_is_utf8(nullptr, "de_DE.UTF-8@euro", nullptr));
+  EXPECT_FALSE(locale_is_utf8("C", "C.UTF-8", "fr_FR.UTF-8"));
+  EXPECT_FALSE(locale_is_utf8(nullptr, nullptr, "fr_FR.ISO-8859-15"));
+  EXPECT_FALSE(locale_is_utf8(nullptr, nullptr, nullptr));
+}
 
 TEST(PosixNotePath, TakesAMountPointOrAWslDriveLetter) {
   const std::string long_mount = "/" + std::string(4000, 'm');

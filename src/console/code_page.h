@@ -12,6 +12,23 @@
 // nothing when they are not valid there.
 std::optional<std::u16string> decode_code_page(std::string_view bytes, unsigned code_page);
 
+// The program's own texts, written in UTF-8, as the output shows them:
+// unchanged where it shows UTF-8 (a UTF-8 locale, or code page 65001), in
+// the console's code page on Windows, and otherwise in ASCII, the accents
+// dropped ("..." for "\u2026").
+std::string for_output(std::string_view utf8);
+// Host-specific: UTF-8 text in a Windows code page, what it cannot hold
+// spelled in ASCII.
+std::string in_code_page(std::string_view utf8, unsigned code_page);
+// UTF-8 text in ASCII: accented letters without their accents, "?" for
+// what has no ASCII spelling.
+std::string ascii_spelling(std::string_view utf8);
+// The length of the UTF-8 sequence text starts with (1 for a stray byte).
+std::size_t utf8_sequence(std::string_view text);
+// Whether a POSIX locale's characters are UTF-8, from LC_ALL, LC_CTYPE and
+// LANG (each maybe unset): read by hand, as a static build loads no locale.
+bool locale_is_utf8(const char* lc_all, const char* lc_ctype, const char* lang);
+
 #ifdef _WIN32
 // The code page a title was typed in: the console's, or the ANSI one when
 // the input is redirected.

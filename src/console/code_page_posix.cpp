@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 
 #include "console/code_page.h"
@@ -45,4 +46,33 @@ std::optional<std::u16string> decode_code_page(std::string_view bytes, unsigned 
     decoded.push_back(static_cast<char16_t>(static_cast<unsigned char>(at[0]) |
                                             static_cast<unsigned char>(at[1]) << bits_per_byte));
   return decoded;
+}
+
+std::string in_code_page(std::string_view utf8, unsigned code_page) {
+  if (code_page == utf8_code_page) return std::string(utf8);
+  const iconv_t handle = iconv_open(("CP" + std::to_string(code_page)).c_str(), "UTF-8");
+  if (handle == no_conversion) return ascii_spelling(utf8);
+  std::string text;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const std::size_t length = utf8_sequence(utf8.substr(at));
+    std::string in(utf8.substr(at, length));
+    std::string out(8, '\0');
+    char* in_at = in.data();
+    char* out_at = out.data();
+    std::size_t in_left = in.size();
+    std::size_t out_left = out.size();
+    if (iconv(handle, &in_at, &in_left, &out_at, &out_left) == static_cast<std::size_t>(-1))
+      text += ascii_spelling(in);
+    else
+      text.append(out.data(), out.size() - out_left);
+    at += length;
+  }
+  iconv_close(handle);
+  return text;
+}
+
+std::string for_output(std::string_view utf8) {
+  return locale_is_utf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"))
+             ? std::string(utf8)
+             : ascii_spelling(utf8);
 }

@@ -105,3 +105,20 @@ std::string narrow(std::wstring_view wide, unsigned code_page) {
   WideCharToMultiByte(code_page, 0, wide.data(), length, text.data(), size, nullptr, nullptr);
   return text;
 }
+
+std::string in_code_page(std::string_view utf8, unsigned code_page) {
+  if (code_page == CP_UTF8) return std::string(utf8);
+  std::string text;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const std::string_view character = utf8.substr(at, utf8_sequence(utf8.substr(at)));
+    const std::optional<std::u16string> wide = decode_code_page(character, CP_UTF8);
+    std::string refused;
+    const std::optional<std::string> narrowed =
+        wide ? narrow_checked(*wide, code_page, refused) : std::nullopt;
+    text += narrowed ? *narrowed : ascii_spelling(character);
+    at += character.size();
+  }
+  return text;
+}
+
+std::string for_output(std::string_view utf8) { return in_code_page(utf8, output_code_page()); }

@@ -2,9 +2,10 @@
 
 // The note written in the user's own editor, as command-line programs with a
 // message to write have long done: a draft file named after the title in
-// the temporary folder, the editor run on it at the terminal, and the draft
-// read back as the note.
+// a folder of the user's that lasts, the editor run on it at the terminal,
+// and the draft read back as the note.
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,10 +19,14 @@ struct Editor {
   bool host_own = false;  // the host's own, found by the program rather than named by the user
 };
 
-// A draft file: where it is, and that path as the console shows it.
+// A draft file: where it is, and that path as the console shows it. While
+// any copy of it lives, its name is held: another run of the program takes
+// another name rather than write over it.
 struct Draft {
   std::string path;
   std::string shown;
+  bool kept = false;            // it holds a note an earlier run kept, and opens with it
+  std::shared_ptr<void> claim;  // lets go of the name when the last copy goes
 };
 
 enum class EditorEnd { ended, failed, not_started };
@@ -66,9 +71,15 @@ std::wstring editor_command_line(std::wstring_view command, std::wstring_view dr
 // Notepad on Windows).
 std::optional<Editor> choose_editor();
 
-// Host-specific: a new, empty draft file in the user's temporary folder,
-// named after the title (another name when that one is taken).
-std::optional<Draft> make_draft(std::string_view title);
+// Whether a draft left by an earlier run may be the new one.
+enum class KeptDrafts { offered, passed_over };
+
+// Host-specific: the draft for a title, in the user's drafts folder (the
+// temporary folder when it cannot be made), named after the title: the
+// draft an earlier run kept there, not empty, when offered and no running
+// program has it; else a new, empty file (another name when that one is
+// taken or held).
+std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept);
 
 // Host-specific: runs the editor on the draft, with the terminal handed
 // over to it, and waits for it to end.

@@ -2,6 +2,7 @@
 // have always been, so that "code --wait" or "nano -w" work as written.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,6 +58,63 @@ std::string temporary_folder() {
   return folder.empty() ? "/tmp" : folder;
 }
 
+// $XDG_STATE_HOME/notecreator/drafts (a relative one ignored, as the XDG
+// rules say), made as the user's alone; the temporary folder when it
+// cannot be made.
+std::string drafts_folder() {
+  std::string state = environment_value("XDG_STATE_HOME");
+  if (!state.starts_with('/')) {
+    const std::string home = environment_value("HOME");
+    if (!home.starts_with('/')) return temporary_folder();
+    state = home + "/.local/state";
+  }
+  std::string folder;
+  for (const std::string_view part : {state, std::string("notecreator/drafts")}) {
+    for (std::size_t at = 0; at != std::string_view::npos;) {
+      const std::size_t end = part.find('/', at + 1);
+      folder += part.substr(at, end - at);
+      struct stat status = {};
+      if (!folder.empty() && mkdir(folder.c_str(), 0700) != 0 &&
+          (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)))
+        return temporary_folder();
+      at = end;
+    }
+    folder += '/';
+  }
+  folder.pop_back();
+  return access(folder.c_str(), W_OK | X_OK) == 0 ? folder : temporary_folder();
+}
+
+enum class Claim { held, in_use, failed };
+
+// Holds a draft's name for this run with a lock on a file beside it, which
+// goes with the lock; a run that ended without letting go leaves a file no
+// one holds, taken again.
+Claim claim_name(const std::string& folder, const std::string& name, std::shared_ptr<void>& claim) {
+  const std::string lock_path = folder + "/." + name + ".lock";
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return Claim::failed;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      close(fd);
+      return errno == EWOULDBLOCK ? Claim::in_use : Claim::failed;
+    }
+    // Locked, but maybe a file its holder removed as it let go: then again.
+    struct stat held = {};
+    struct stat named = {};
+    if (fstat(fd, &held) == 0 && lstat(lock_path.c_str(), &named) == 0 &&
+        held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+      claim = std::shared_ptr<void>(nullptr, [fd, lock_path](void*) {
+        unlink(lock_path.c_str());
+        close(fd);
+      });
+      return Claim::held;
+    }
+    close(fd);
+  }
+  return Claim::in_use;
+}
+
 }  // namespace
 
 std::optional<Editor> choose_editor() {
@@ -77,16 +135,25 @@ std::optional<Editor> choose_editor() {
   return std::nullopt;
 }
 
-std::optional<Draft> make_draft(std::string_view title) {
+std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
   const std::string stem(utf8_prefix(title, max_draft_stem));
+  const std::string folder = drafts_folder();
   for (int number = 1; number <= draft_names; ++number) {
     const std::string name =
         number == 1 ? stem + ".txt" : stem + " (" + std::to_string(number) + ").txt";
-    const std::string path = temporary_folder() + "/" + name;
-    const UniqueFd file(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (file.fd < 0 && errno == EEXIST) continue;
-    if (file.fd < 0) return std::nullopt;
-    return Draft{path, path};
+    Draft draft{folder + "/" + name, folder + "/" + name, false, nullptr};
+    const Claim claim = claim_name(folder, name, draft.claim);
+    if (claim == Claim::in_use) continue;
+    if (claim == Claim::failed) return std::nullopt;
+    const UniqueFd file(open(draft.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (file.fd >= 0) return draft;
+    if (errno != EEXIST) return std::nullopt;
+    // Left by an earlier run: its own again when it holds something and is
+    // offered; taken as new when empty; else it stays as it is.
+    struct stat status = {};
+    if (lstat(draft.path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
+    draft.kept = status.st_size > 0;
+    if (!draft.kept || kept == KeptDrafts::offered) return draft;
   }
   return std::nullopt;
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,9 @@ constexpr DWORD exit_not_found = 9009;  // the command processor's "not recogniz
 constexpr std::size_t read_size = 4096;
 constexpr const wchar_t* draft_variable = L"NOTECREATOR_DRAFT";
 constexpr std::wstring_view default_program_extensions = L".COM;.EXE;.BAT;.CMD";
-// " (100).txt": the longest end a draft's name takes.
+// " (100).txt": the longest end a draft's name takes; ".lock", its lock's.
 constexpr std::size_t longest_name_end = 10;
+constexpr std::size_t lock_end = 5;
 
 std::wstring environment_value(const wchar_t* name) {
   const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
@@ -90,29 +92,70 @@ std::optional<Editor> choose_editor() {
   return Editor{"notepad", "Notepad", true};
 }
 
-std::optional<Draft> make_draft(std::string_view title) {
-  std::array<wchar_t, MAX_PATH + 1> folder{};
-  const DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
-  if (length == 0 || length > folder.size()) return std::nullopt;
+namespace {
+
+// %LOCALAPPDATA%\notecreator\drafts\, or the temporary folder when that
+// cannot be made; empty when neither can.
+std::wstring drafts_folder() {
+  const std::wstring local = environment_value(L"LOCALAPPDATA");
+  std::wstring folder = local;
+  for (const wchar_t* part : {L"\\notecreator", L"\\drafts"}) {
+    folder += part;
+    if (local.empty() || (CreateDirectoryW(folder.c_str(), nullptr) == 0 &&
+                          GetLastError() != ERROR_ALREADY_EXISTS)) {
+      std::array<wchar_t, MAX_PATH + 1> temporary{};
+      const DWORD length = GetTempPathW(static_cast<DWORD>(temporary.size()), temporary.data());
+      if (length == 0 || length > temporary.size()) return {};
+      return {temporary.data(), length};
+    }
+  }
+  return folder + L"\\";
+}
+
+// Holds a draft's name for this run: a file beside it, open and shared with
+// no one, that goes when it is closed, by the program or by its end.
+std::optional<std::shared_ptr<void>> claim_name(const std::wstring& draft) {
+  HANDLE lock = CreateFileW((draft + L".lock").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (lock == INVALID_HANDLE_VALUE) return std::nullopt;
+  return std::shared_ptr<void>(nullptr, [lock](void*) { CloseHandle(lock); });
+}
+
+}  // namespace
+
+std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
+  const std::wstring folder = drafts_folder();
+  const std::size_t length = folder.size();
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
   const std::optional<std::u16string> decoded = decode_code_page(title, title_code_page());
   if (!decoded) return std::nullopt;
   // Within MAX_PATH, cut between two characters, never in a surrogate pair.
   std::wstring stem(decoded->begin(), decoded->end());
   const std::size_t room =
-      MAX_PATH - 1 - std::min<std::size_t>(length + longest_name_end, MAX_PATH - 1);
+      MAX_PATH - 1 - std::min<std::size_t>(length + longest_name_end + lock_end, MAX_PATH - 1);
   if (stem.size() > room) {
     stem.resize(room);
     if (!stem.empty() && IS_HIGH_SURROGATE(stem.back())) stem.pop_back();
   }
   for (int number = 1; number <= draft_names; ++number) {
-    const std::wstring path = std::wstring(folder.data(), length) + stem +
-                              (number == 1 ? L"" : L" (" + std::to_wstring(number) + L")") +
-                              L".txt";
+    const std::wstring path =
+        folder + stem + (number == 1 ? L"" : L" (" + std::to_wstring(number) + L")") + L".txt";
+    std::optional<std::shared_ptr<void>> claim = claim_name(path);
+    if (!claim && GetLastError() == ERROR_SHARING_VIOLATION) continue;  // another run's
+    if (!claim) return std::nullopt;
+    Draft draft{narrow(path, CP_UTF8), narrow(path, output_code_page()), false, *claim};
     const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) continue;
-    if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
-    return Draft{narrow(path, CP_UTF8), narrow(path, output_code_page())};
+    if (file.handle != INVALID_HANDLE_VALUE) return draft;
+    if (GetLastError() != ERROR_FILE_EXISTS) return std::nullopt;
+    // Left by an earlier run: its own again when it holds something and is
+    // offered; taken as new when empty; else it stays as it is.
+    WIN32_FILE_ATTRIBUTE_DATA status = {};
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &status) == 0 ||
+        (status.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+      continue;
+    draft.kept = status.nFileSizeLow != 0 || status.nFileSizeHigh != 0;
+    if (!draft.kept || kept == KeptDrafts::offered) return draft;
   }
   return std::nullopt;
 }

@@ -1,7 +1,7 @@
 #include "messages/messages.h"
 
 // The welcome line is two tabs, 21 blanks, then the word. "Wourld" is the
-// product's own wording and users know it; keep it.
+// one-word dialogue's own wording and its users know it; keep it there.
 const MessageCatalogue catalogue = {
     .welcome = "\t\t                     Welcome\n\n",
     .banner = "\t ***->->Notes for Velloran Creator By Dorvik [ENG]<-<-***\n\n",
@@ -57,8 +57,7 @@ const MessageCatalogue catalogue = {
     .editor_not_started = "The editor %s could not be started: type the note here instead.\n",
     .editor_failed = "The editor %s ended with a failure: type the note here instead.\n",
     .no_editor = "No editor was found (set VISUAL or EDITOR): type the note here instead.\n",
-    .draft_not_made =
-        "No draft could be made in the temporary folder: type the note here instead.\n",
+    .draft_not_made = "No draft could be made: type the note here instead.\n",
     .draft_unreadable = "The draft %s could not be read: type the note here instead.\n",
     .draft_empty = "The note is empty. Open the editor again?\n",
     .draft_character =
@@ -66,6 +65,10 @@ const MessageCatalogue catalogue = {
         "way.\n",
     .draft_kept = "The note you wrote is kept in %s\n",
     .editor_text_kept = "What you wrote in the editor is kept in %s\n",
+    .another_note = "Write another note?\n",
+    .more_lines = "(... and %s more lines of the note)\n",
+    .more_comment_lines = "(... and %s more lines of the comment)\n",
+    .draft_offered = "A draft of this note was kept: it opens with what you wrote.\n",
     .usage =
         "Usage: %s [-l | --lines [--no-editor]]\n"
         "       %s -h | --help | -V | --version\n"
@@ -84,18 +87,24 @@ const MessageCatalogue catalogue = {
         "               click's): each answer is a whole line, y or yes for yes\n"
         "               and n or no for no, in any case. At a terminal the note\n"
         "               is written in your editor (VISUAL, else EDITOR, else the\n"
-        "               first of editor, nano and vi; Notepad on\n"
-        "               Windows) on a draft named after the title in the\n"
-        "               temporary folder, kept until the note is saved or you\n"
-        "               say no to saving it; elsewhere the note is typed lines,\n"
-        "               ended by an empty line. It offers the card it finds, or\n"
-        "               the cards by number, asks before replacing a note, and\n"
-        "               shows where the note went\n"
+        "               first of editor, nano and vi; Notepad on Windows) on a\n"
+        "               draft named after the title, kept until the note is\n"
+        "               saved or you say no to saving it, and offered again for\n"
+        "               the same title; elsewhere the note is typed lines, ended\n"
+        "               by an empty line. It offers the card it finds, or the\n"
+        "               cards by number, asks before replacing a note, shows\n"
+        "               where the note went, and, at a terminal, offers to write\n"
+        "               another note\n"
         "      --no-editor\n"
         "               with --lines, type the note as lines even at a terminal\n"
         "\n"
+        "Drafts are kept in $XDG_STATE_HOME/notecreator/drafts\n"
+        "(~/.local/state/notecreator/drafts), or %LOCALAPPDATA%\\notecreator\\drafts\n"
+        "on Windows.\n"
+        "\n"
         "It takes no other arguments: it ignores any other it is given, and names\n"
-        "an unknown option on standard error.\n"
+        "an unknown option on standard error. A long option may be shortened to\n"
+        "any start that names no other (--line for --lines).\n"
         "\n"
         "Exit status: 0 saved, or saving not asked for; 1 not saved; 2 the input\n"
         "could not be read.\n",
@@ -103,3 +112,10 @@ const MessageCatalogue catalogue = {
     .yes_word = "yes",
     .no_word = "no",
 };
+
+MessageCatalogue people_catalogue() {
+  MessageCatalogue texts = catalogue;
+  texts.ask_comment = "Would you like to add a comment?\n";
+  texts.ask_save = "Would you like to save this note?\n\n\n\n";
+  return texts;
+}

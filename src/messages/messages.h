@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string_view>
 
 // Every text the program shows. Fields named like summary_title are formats
@@ -65,11 +66,86 @@ struct MessageCatalogue {
   std::string_view draft_character;   // typed or in the draft: one the code page cannot hold
   std::string_view draft_kept;        // when the run ends without the note saved
   std::string_view editor_text_kept;  // the note is typed after all: where the editor's text is
+  std::string_view another_note;   // --lines at a terminal, after a note saved: yes/no
+  std::string_view more_lines;     // the summary's last line when the rest would not fit;
+                                   // "%s" is how many lines of the note or comment are not shown
+  std::string_view more_comment_lines;  // the same for the comment
+  std::string_view draft_offered;  // the editor opens a kept draft of a note of that title
   std::string_view usage;             // for --help; "%s" is the program's name
   char yes_letter;                    // the only answer that means yes
   std::string_view yes_word;  // --lines: means yes too, as the letter does there in any case
   std::string_view no_word;   // --lines: means no, as n does, in any case
 };
 
-// Each executable links exactly one language's definition of this.
+// Each executable links exactly one language's definition of these: the
+// one-word dialogue's texts, byte for byte as they always were, and those
+// of the dialogue for people and of --help, in UTF-8 as the language writes
+// them (the first with its own texts in their place).
 extern const MessageCatalogue catalogue;
+MessageCatalogue people_catalogue();
+
+// Every text of a catalogue, for what is done to each of them.
+inline constexpr std::array text_fields = {
+    &MessageCatalogue::welcome,
+    &MessageCatalogue::banner,
+    &MessageCatalogue::ask_title,
+    &MessageCatalogue::ask_comment,
+    &MessageCatalogue::answer_hint,
+    &MessageCatalogue::enter_comment,
+    &MessageCatalogue::enter_note,
+    &MessageCatalogue::ask_save,
+    &MessageCatalogue::summary_title,
+    &MessageCatalogue::summary_comment,
+    &MessageCatalogue::summary_note,
+    &MessageCatalogue::ask_drive,
+    &MessageCatalogue::creating,
+    &MessageCatalogue::done,
+    &MessageCatalogue::save_no_card,
+    &MessageCatalogue::save_no_notes_folder,
+    &MessageCatalogue::save_read_only,
+    &MessageCatalogue::save_not_permitted,
+    &MessageCatalogue::save_name_refused,
+    &MessageCatalogue::save_note_is_folder,
+    &MessageCatalogue::save_note_in_use,
+    &MessageCatalogue::save_full,
+    &MessageCatalogue::save_path_too_long,
+    &MessageCatalogue::save_failed,
+    &MessageCatalogue::not_saved,
+    &MessageCatalogue::answer_too_long,
+    &MessageCatalogue::title_character,
+    &MessageCatalogue::title_control,
+    &MessageCatalogue::title_device,
+    &MessageCatalogue::title_too_long,
+    &MessageCatalogue::title_code_page,
+    &MessageCatalogue::read_failed,
+    &MessageCatalogue::press_enter,
+    &MessageCatalogue::note_ends_hint,
+    &MessageCatalogue::card_found,
+    &MessageCatalogue::cards_found,
+    &MessageCatalogue::no_card_hint,
+    &MessageCatalogue::unknown_option,
+    &MessageCatalogue::answer_yes_or_no,
+    &MessageCatalogue::ask_replace,
+    &MessageCatalogue::saved_at,
+    &MessageCatalogue::line_cut,
+    &MessageCatalogue::editor_hint,
+    &MessageCatalogue::editor_keys_nano,
+    &MessageCatalogue::editor_keys_vi,
+    &MessageCatalogue::editor_keys_notepad,
+    &MessageCatalogue::editor_not_started,
+    &MessageCatalogue::editor_failed,
+    &MessageCatalogue::no_editor,
+    &MessageCatalogue::draft_not_made,
+    &MessageCatalogue::draft_unreadable,
+    &MessageCatalogue::draft_empty,
+    &MessageCatalogue::draft_character,
+    &MessageCatalogue::draft_kept,
+    &MessageCatalogue::editor_text_kept,
+    &MessageCatalogue::another_note,
+    &MessageCatalogue::more_lines,
+    &MessageCatalogue::more_comment_lines,
+    &MessageCatalogue::draft_offered,
+    &MessageCatalogue::usage,
+    &MessageCatalogue::yes_word,
+    &MessageCatalogue::no_word,
+};

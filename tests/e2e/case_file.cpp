@@ -138,6 +138,8 @@ Case read_case(const std::string& path) {
       c.card = word;
     } else if (name == "host") {
       c.host = word;
+    } else if (name == "locale") {
+      c.locale = word;
     } else if (name == "min-ms") {
       c.min_ms = std::stoi(word);
     } else if (name == "max-ms") {

@@ -25,6 +25,7 @@ struct Case {
   std::vector<NoteFile> before;                // notes on the card before the run
   std::optional<std::vector<NoteFile>> after;  // the notes folder after; unset: unchanged
   std::string host = "any";                    // "any", "native" or "windows"
+  std::string locale = "C.UTF-8";              // natively, LC_ALL
   std::string input_file;                      // standard input read from this file instead
   bool full_card = false;                      // every write fails as on a full card (native only)
   bool output_closed = false;                  // standard output's reader is gone from the start

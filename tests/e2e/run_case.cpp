@@ -274,8 +274,9 @@ int run_case(const Options& options, const Case& c) {
   run.output_closed = c.output_closed;
   run.output_full = c.output_full;
   run.input_file = c.input_file;
+  if (!windows) run.environment = {"LC_ALL=" + c.locale};
   if (!c.refused_name.empty())
-    run.environment = {"NOTECREATOR_TEST_REFUSED_NAME=" + c.refused_name};
+    run.environment.push_back("NOTECREATOR_TEST_REFUSED_NAME=" + c.refused_name);
   Outcome outcome = run_program(run);
   // Now and then, with many cases starting side by side, Wine gives up
   // before the program runs: it exits at once with nothing written. The
