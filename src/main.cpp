@@ -30,9 +30,11 @@ struct Dialogue {
   Console& console;
   const MessageCatalogue& texts;
   bool lines = false;
-  bool editor = false;         // the note is written in the user's editor
-  std::optional<Draft> draft;  // its draft file, while it holds the only copy of the note
-  bool declined = false;       // the user answered no to saving
+  bool editor = false;              // the note is written in the user's editor
+  std::optional<Draft> draft = {};  // its draft file, while it holds the only copy of the note
+  bool declined = false;            // the user answered no to saving
+  bool welcomed = false;            // the welcome is shown once a run
+  std::string card_used = {};       // the drive answer the last note was saved with
 };
 
 // ==== Questions ====
@@ -70,6 +72,77 @@ std::string lines_for_screen(std::string_view body) {
   return shown;
 }
 
+// ==== The summary ====
+
+// The rows a text takes on a screen so many columns wide, each line at least
+// one: a character a column, a tab to the next eighth.
+std::size_t rows_taken(std::string_view text, std::size_t columns) {
+  constexpr std::size_t tab_width = 8;
+  constexpr unsigned continuation_mask = 0xc0;
+  constexpr unsigned continuation = 0x80;
+  std::size_t rows = 0;
+  std::size_t width = 0;
+  for (std::size_t at = 0; at <= text.size(); ++at) {
+    if (at == text.size() || text[at] == '\n') {
+      rows += std::max<std::size_t>(1, (width + columns - 1) / columns);
+      width = 0;
+    } else if (text[at] == '\t') {
+      width += tab_width - width % tab_width;
+    } else if ((static_cast<unsigned char>(text[at]) & continuation_mask) != continuation) {
+      ++width;
+    }
+  }
+  return rows;
+}
+
+// As many of the text's lines as take at most rows rows, then, if not all
+// did, the line that says how many more there are. Rows is what is left.
+std::string fit_lines(std::string_view text, std::size_t& rows, std::size_t columns,
+                      std::string_view more) {
+  if (rows_taken(text, columns) <= rows) {
+    rows -= rows_taken(text, columns);
+    return std::string(text);
+  }
+  std::string shown;
+  std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  for (std::size_t used = 1;; --lines) {  // the row of the line that says how many
+    const std::string_view line = text.substr(0, text.find('\n'));
+    const std::size_t taken = rows_taken(line, columns);
+    if (used + taken > rows) break;
+    used += taken;
+    shown.append(line).push_back('\n');
+    text.remove_prefix(line.size() + 1);
+  }
+  rows = 0;
+  return shown + fill_format(more, std::to_string(lines));
+}
+
+// The question to save, below the note as it will be written. For people at
+// a window of known size, a comment or a note too long for it is cut to
+// what leaves the title, the question and its hint in sight.
+void show_summary(Dialogue& d, const NoteDraft& draft) {
+  std::string comment = draft.comment;
+  std::string note = lines_for_screen(draft.body);
+  const std::optional<ScreenSize> size = d.lines ? screen_size(d.console) : std::nullopt;
+  if (size) {
+    const std::string frame =
+        std::string(d.texts.ask_save) + fill_format(d.texts.summary_title, draft.title) +
+        fill_format(d.texts.summary_comment, "") + fill_format(d.texts.summary_note, "") + "?";
+    // Less the rows of the empty comment and note, which their lines take.
+    std::size_t rows = size->rows - std::min(size->rows, rows_taken(frame, size->columns) - 2);
+    // One row at least for the note, and one for the line after it.
+    std::size_t comment_rows = rows - std::min<std::size_t>(rows, 2);
+    const std::size_t before = comment_rows;
+    comment = fit_lines(comment, comment_rows, size->columns, d.texts.more_comment_lines);
+    rows -= before - comment_rows;
+    note = fit_lines(note, rows, size->columns, d.texts.more_lines);
+  }
+  print(d.console, d.texts.ask_save);
+  print(d.console, d.texts.summary_title, draft.title);
+  print(d.console, d.texts.summary_comment, comment);
+  print(d.console, d.texts.summary_note, note);
+}
+
 // The next line that holds more than blanks; nothing when input has ended.
 std::optional<Answer> read_filled_line(Console& console) {
   for (;;) {
@@ -105,12 +178,22 @@ std::optional<bool> ask_yes_no(Dialogue& d) {
 }
 
 // The note in lines: the lines up to an empty one, joined by CR LF as every
-// line break of a note is. The first is the first that is not empty.
+// line break of a note is. The first is the first that is not blank. The
+// lines of a paste are all the note's, empty ones included: only an empty
+// line typed ends it.
 std::optional<Answer> read_note_lines(Console& console) {
-  std::optional<Answer> note = read_filled_line(console);
-  if (!note) return note;
-  for (std::optional<Answer> line;
-       (line = read_line(console, max_answer_length)) && (line->too_long || !line->text.empty());) {
+  std::optional<Answer> note;
+  bool pasting = false;
+  for (std::optional<Answer> line; (line = read_line(console, max_answer_length));) {
+    const bool pasted = console.paste_marks && take_paste_marks(line->text, pasting);
+    if (!note) {
+      if (line->too_long || !trim_space(line->text).empty())
+        note = std::move(line);
+      else if (!pass_over(console, line->text.size() + 1))
+        return std::nullopt;
+      continue;
+    }
+    if (!line->too_long && line->text.empty() && !pasted) break;
     note->cut = note->cut || line->cut;
     note->too_long = note->too_long || line->too_long ||
                      note->text.size() + 2 + line->text.size() > max_answer_length;
@@ -127,7 +210,12 @@ enum class Asked { title, comment, note };
 
 std::optional<Answer> read_answer(Dialogue& d, Asked asked) {
   if (!d.lines) return read_word(d.console, max_answer_length);
-  if (asked == Asked::note) return read_note_lines(d.console);
+  if (asked == Asked::note) {
+    set_paste_marks(d.console, true);
+    std::optional<Answer> note = read_note_lines(d.console);
+    set_paste_marks(d.console, false);
+    return note;
+  }
   // At a terminal a line of blanks is no comment: the question was a yes,
   // but the person may have thought better of it.
   if (asked == Asked::comment && d.console.interactive) {
@@ -325,10 +413,13 @@ std::optional<std::string> take_note(Dialogue& d, std::string_view title) {
 // Fills the draft. True when the user asked for it to be saved; false on a
 // no, or when input ended before the dialogue was through.
 bool gather_note(Dialogue& d, NoteDraft& draft) {
-  set_console_colours(d.console);
-  print(d.console, d.texts.welcome);
-  print(d.console, d.texts.banner);
-  pause_ms(welcome_pause_ms);
+  if (!d.welcomed) {
+    set_console_colours(d.console);
+    print(d.console, d.texts.welcome);
+    print(d.console, d.texts.banner);
+    pause_ms(welcome_pause_ms);
+    d.welcomed = true;
+  }
 
   std::optional<std::string> title = ask(d, Asked::title, d.texts.ask_title);
   if (!title) return false;
@@ -349,10 +440,7 @@ bool gather_note(Dialogue& d, NoteDraft& draft) {
   draft.body = std::move(*body);
 
   clear_screen(d.console);
-  print(d.console, d.texts.ask_save);
-  print(d.console, d.texts.summary_title, draft.title);
-  print(d.console, d.texts.summary_comment, draft.comment);
-  print(d.console, d.texts.summary_note, lines_for_screen(draft.body));
+  show_summary(d, draft);
   const std::optional<bool> wants_save = ask_yes_no(d);
   d.declined = wants_save == false;
   return wants_save.value_or(false);
@@ -361,6 +449,23 @@ bool gather_note(Dialogue& d, NoteDraft& draft) {
 // Said to people when they gave up on the note: the program ends next.
 void say_not_saved(Dialogue& d) {
   if (d.lines && d.declined) print(d.console, d.texts.not_saved);
+}
+
+// The draft goes once the note is on the card or the user gave it up; on
+// any other end it stays, and the user is told where, unless it holds nothing.
+void end_with_draft(Dialogue& d, bool saved) {
+  if (!d.draft) return;
+  const bool keep = !saved && !d.declined && holds_writing(read_draft(*d.draft, max_answer_length));
+  if (keep) print_error(d.console, d.texts.draft_kept, d.draft->shown);
+  let_go_of_draft(d, !keep);
+}
+
+// After a note saved: yes to write another. What was typed ahead, before
+// the result could be read, answers nothing.
+bool ask_another_note(Dialogue& d) {
+  discard_typed_ahead(d.console);
+  print(d.console, d.texts.another_note);
+  return ask_yes_no(d).value_or(false);
 }
 
 // ==== Saving ====
@@ -381,7 +486,7 @@ bool save(Dialogue& d, NoteDraft& draft) {
   SaveResult last;
   std::optional<Answer> drive;
   for (std::string refusal;; refusal.clear()) {
-    if (!drive) drive = ask_for_card(d.console, d.texts, last, d.lines);
+    if (!drive) drive = ask_for_card(d.console, d.texts, last, d.lines, d.card_used);
     if (!drive) return not_saved(d);
     const NotePath path = drive->too_long ? NotePath{} : build_note_path(drive->text, draft.title);
     bool new_title = false;
@@ -394,7 +499,10 @@ bool save(Dialogue& d, NoteDraft& draft) {
     }
     if (!new_title) {
       last = write_note_step(d.console, d.texts, *drive, path, draft, d.lines);
-      if (last.fault == SaveFault::none) return true;
+      if (last.fault == SaveFault::none) {
+        d.card_used = drive->text;
+        return true;
+      }
       new_title = last.fault == SaveFault::name_refused;
       if (new_title) refusal = failure_line(d.texts, last);
     }
@@ -452,8 +560,7 @@ const MessageCatalogue& people_texts() {
 }
 
 // Unknown options are named in the words of the dialogue they come with.
-Options read_options(Console& console, const MessageCatalogue& texts,
-                     std::span<char*> arguments) {
+Options read_options(Console& console, const MessageCatalogue& texts, std::span<char*> arguments) {
   Options options;
   for (const char* given : arguments) {
     const std::string_view argument = long_option(given);
@@ -469,8 +576,7 @@ Options read_options(Console& console, const MessageCatalogue& texts,
       written = print(console, people_texts().usage, NOTECREATOR_PROGRAM);
     } else {
       if (argument.size() > 1 && argument.front() == '-')
-        print_error(console,
-                    NOTECREATOR_PROGRAM ": " + fill_format(texts.unknown_option, given));
+        print_error(console, NOTECREATOR_PROGRAM ": " + fill_format(texts.unknown_option, given));
       continue;
     }
     options.answered = written ? exit_ok : exit_answer_not_written;
@@ -486,37 +592,34 @@ int main(int argc, char** argv) {
   const std::size_t argument_count = argc > 1 ? static_cast<std::size_t>(argc - 1) : 0;
   const std::span arguments(argv + 1, argument_count);
   // Started by a double-click, the program is for people.
-  const bool lines = std::any_of(arguments.begin(), arguments.end(), names_lines) ||
-                     window_closes_with_program();
+  const bool lines =
+      std::any_of(arguments.begin(), arguments.end(), names_lines) || window_closes_with_program();
   const MessageCatalogue& texts = lines ? people_texts() : catalogue;
   const Options options = read_options(console, texts, arguments);
   if (options.answered) return *options.answered;
 
-  Dialogue dialogue{.console = console,
-                    .texts = texts,
-                    .lines = lines,
-                    .editor = lines && console.interactive && !options.no_editor,
-                    .draft = {},
-                    .declined = false};
-  NoteDraft draft;
+  const bool editor = lines && console.interactive && !options.no_editor;
+  console.redraws = lines && console.interactive;
+  Dialogue dialogue{.console = console, .texts = texts, .lines = lines, .editor = editor};
   int status = exit_ok;
-  const bool asked_to_save = gather_note(dialogue, draft);
-  const bool saved = asked_to_save && save(dialogue, draft);
-  if (asked_to_save) status = saved ? exit_ok : exit_not_saved;
-  say_not_saved(dialogue);
-  // The draft goes once the note is on the card or the user gave it up,
-  // before anything else is asked; on any other end it stays, and the user
-  // is told where, unless it holds nothing.
-  if (dialogue.draft) {
-    const bool keep = !saved && !dialogue.declined &&
-                      holds_writing(read_draft(*dialogue.draft, max_answer_length));
-    if (keep) print_error(console, texts.draft_kept, dialogue.draft->shown);
-    let_go_of_draft(dialogue, !keep);
-  }
-  // Started from Explorer or the Start menu, the window would close on the result.
-  if (asked_to_save && window_closes_with_program()) {
-    print(console, texts.press_enter);
-    (void)read_line(console, max_answer_length);
+  // At a terminal, people may write one note after another.
+  for (bool another = true; another;) {
+    NoteDraft draft;
+    const bool asked_to_save = gather_note(dialogue, draft);
+    const bool saved = asked_to_save && save(dialogue, draft);
+    if (asked_to_save && !saved) status = exit_not_saved;
+    say_not_saved(dialogue);
+    end_with_draft(dialogue, saved);
+    const bool offer_another = saved && lines && console.interactive;
+    another = offer_another && ask_another_note(dialogue);
+    // Started from Explorer or the Start menu, the window would close on the
+    // result; after a no to another note, the result has been read.
+    if (asked_to_save && !offer_another && window_closes_with_program()) {
+      print(console, texts.press_enter);
+      (void)read_line(console, max_answer_length);
+    }
+    dialogue.editor = editor;
+    dialogue.declined = false;
   }
   discard_typed_ahead(console);
   if (console.input_failed) {

@@ -198,10 +198,16 @@ TEST(EditorCommandLine, KeepsTheDraftsPathWhole) {
 // The program's own texts as the output shows them: a code page holds what
 // it can, and the rest, as ASCII holds all, is spelled without accents.
 TEST(OutputText, IsInTheOutputsCharacterSet) {
-  const std::string text = "Note cr\xc3\xa9\xc3\xa9" "e ! \xc3\x80 \xc5\x93uvre\xe2\x80\xa6";
+  const std::string text =
+      "Note cr\xc3\xa9\xc3\xa9"
+      "e ! \xc3\x80 \xc5\x93uvre\xe2\x80\xa6";
   EXPECT_EQ(in_code_page(text, 65001), text);
-  EXPECT_EQ(in_code_page(text, 1252), "Note cr\xe9\xe9" "e ! \xc0 \x9cuvre\x85");
-  EXPECT_EQ(in_code_page(text, 850), "Note cr\x82\x82" "e ! \xb7 oeuvre...");
+  EXPECT_EQ(in_code_page(text, 1252),
+            "Note cr\xe9\xe9"
+            "e ! \xc0 \x9cuvre\x85");
+  EXPECT_EQ(in_code_page(text, 850),
+            "Note cr\x82\x82"
+            "e ! \xb7 oeuvre...");
   EXPECT_EQ(ascii_spelling(text), "Note creee ! A oeuvre...");
   EXPECT_EQ(ascii_spelling("\xc3\x9f \xc3\xbf \xe2\x82\xac"), "ss y ?");
   // The first of LC_ALL, LC_CTYPE and LANG that is set says.

@@ -41,6 +41,9 @@ const std::string WELCOME =
     "\t                           Bienvenue\n\n"
     "\t***->->Createur de notes pour Velloran par Dorvik [FR]<-<-***\n\n";
 const std::string TITLE_SCREEN = CLEAR + "Titre de la note:\n";
+const std::string WELCOME_FOR_PEOPLE =
+    "\t                           Bienvenue\n\n"
+    "\t***->->Créateur de notes pour Velloran par Dorvik [FR]<-<-***\n\n";
 const std::string DECLINED_NOTE = "Courses\nn\nPain\nn\n";
 std::string after_declined_note(const std::string& clear) {
   return clear + "Voulez-vous inserer un commentaire?\n(o/n) " + clear + "Entrez la note:\n" +
@@ -74,6 +77,7 @@ struct Job {
   std::vector<int> ignored;              // signals ignored by whoever started it
   bool draws_screen = false;  // a console drawing its own screen (Wine's): raw keys, text read
                               // without the escapes that draw it
+  unsigned short rows = 0;    // the terminal's height, 80 columns wide; 0: no size known
 };
 
 Job continued_as(std::string how) {
@@ -84,6 +88,12 @@ Job continued_as(std::string how) {
 Job started_in_background() {
   Job job;
   job.in_background = true;
+  return job;
+}
+// With --lines, in a UTF-8 locale.
+Job for_people(Job job) {
+  job.environment.push_back("LC_ALL=C.UTF-8");
+  job.arguments.push_back("-l");
   return job;
 }
 Job with_environment(std::string variable) {
@@ -165,7 +175,8 @@ std::string without_escapes(const std::string& output) {
 PtyRun run_on_terminal(const char* program, std::vector<Typing> typing, const Job& job = {}) {
   PtyRun run;
   int master = -1;
-  const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+  winsize size = {job.rows, 80, 0, 0};
+  const pid_t child = forkpty(&master, nullptr, nullptr, job.rows > 0 ? &size : nullptr);
   if (child < 0) return run;
   if (child == 0) run_as_job(program, job);
   run.started = true;
@@ -327,6 +338,13 @@ INSTANTIATE_TEST_SUITE_P(
                {{"Titre de la note:", "\x1a"}, {FG + RED_ON_BLACK, DECLINED_NOTE}},
                RED_ON_BLACK + WELCOME + TITLE_SCREEN + RESET + STOPPED + BG + STOPPED + FG +
                    RED_ON_BLACK + AFTER_DECLINED_NOTE + RESET},
+        // For people, the question's screen is shown again.
+        JobRun{"LinesCtrlZThenBgThenFg",
+               for_people(continued_as("b")),
+               {{"Titre de la note :", "\x1a"}, {FG + RED_ON_BLACK + CLEAR, "\x04"}},
+               RED_ON_BLACK + WELCOME_FOR_PEOPLE + CLEAR + "Titre de la note :\n" + RESET +
+                   STOPPED + BG + STOPPED + FG + RED_ON_BLACK + CLEAR + "Titre de la note :\n" +
+                   RESET},
         // Started with &: no colours until it is brought to the foreground.
         JobRun{"StartedInTheBackgroundThenFg",
                started_in_background(),
@@ -399,6 +417,7 @@ struct EditorRun {
   std::vector<int> ignored = {};  // signals ignored by whoever started the program
   std::string old_draft = {};     // a draft of that name an earlier run kept
   std::string on_path = {};       // instead of VISUAL: the editor is this program on the PATH
+  unsigned short rows = 0;        // the terminal's height, when known
 };
 
 void PrintTo(const EditorRun& run, std::ostream* os) {
@@ -406,6 +425,8 @@ void PrintTo(const EditorRun& run, std::ostream* os) {
 }
 
 class Editor : public testing::TestWithParam<EditorRun> {};
+
+const std::string ANOTHER = "Écrire une autre note ?";
 
 const std::string LONG_LINE(10000, 'x');
 
@@ -430,6 +451,8 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
     else
       typing.push_back(step);
   }
+  // Saved, one note is enough.
+  if (!c.note.empty() && typing.back().after != ANOTHER) typing.push_back({ANOTHER, "n\n"});
   Job job;
   job.arguments = {"--lines"};
   job.environment = {"VISUAL=" + editor.string(), "LC_ALL=C.UTF-8",
@@ -440,6 +463,7 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
     job.environment[0] = "PATH=" + (scratch.path / "bin").string();
   }
   job.ignored = c.ignored;
+  job.rows = c.rows;
   const PtyRun run = run_on_terminal(NOTECREATOR_FR, typing, job);
   if (!run.started) GTEST_SKIP() << "no pseudo-terminal on this host";
   EXPECT_TRUE(exited_with(run.wait_status, c.status)) << "wait status " << run.wait_status;
@@ -456,10 +480,9 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
   else
     EXPECT_EQ(read_file(draft), c.draft);
   // A signal's end may leave the hidden file that held the draft's name.
-  EXPECT_EQ(std::count_if(std::filesystem::directory_iterator(drafts), {},
-                          [](const auto& file) {
-                            return !file.path().filename().string().starts_with('.');
-                          }),
+  EXPECT_EQ(std::count_if(
+                std::filesystem::directory_iterator(drafts), {},
+                [](const auto& file) { return !file.path().filename().string().starts_with('.'); }),
             c.draft.empty() ? 0 : 1)
       << "a draft left behind";
 }
@@ -469,6 +492,16 @@ const std::vector<Typing> SAVED = {{SAVE_QUESTION, "o\n"}, {"lettre de votre PSP
 const std::string FAILED = "échec : tapez la note ici.";
 const std::string EMPTY = "La note est vide. Ouvrir l'éditeur à nouveau ?";
 const std::string TYPED_KEPT = "La note que vous avez écrite est gardée dans ";
+std::string numbered_lines(int count) {
+  std::string lines;
+  for (int line = 1; line <= count; ++line) lines += std::to_string(line) + "\n";
+  return lines;
+}
+const std::string LINES_1_TO_100 = numbered_lines(100);
+std::string crlf_joined(std::string lines) {
+  lines.pop_back();
+  return to_crlf(lines);
+}
 // What the editor sees of the terminal's input: what is left of a paste.
 const std::string READS_TYPED_AHEAD =
     "stty -icanon min 0 time 5; printf 'Pain%s' \"$(head -c 100)\" >\"$1\"";
@@ -566,17 +599,54 @@ INSTANTIATE_TEST_SUITE_P(
                   "",
                   "nano"},
         // A draft a run kept opens again for its title, said so.
-        EditorRun{"AKeptDraftOpensAgain",
-                  "printf 'Pain' >>\"$1\"",
-                  SAVED,
+        EditorRun{
+            "AKeptDraftOpensAgain",
+            "printf 'Pain' >>\"$1\"",
+            SAVED,
+            0,
+            "\r\n\r\nBeurre\r\nPain",
+            "",
+            "(vi : i pour écrire, puis Échap et :wq)\n"
+            "Un brouillon de cette note a été gardé : il s'ouvre avec ce que vous avez écrit.\n",
+            {},
+            "Beurre\n",
+            "vi"},
+        // A paste is the note's whole, its empty line included.
+        EditorRun{"APasteTakenWhole",
+                  "exit 3",
+                  {{FAILED, "\x1b[200~Lundi\n\nMardi\x1b[201~\n\n"}, SAVED[0], SAVED[1]},
                   0,
-                  "\r\n\r\nBeurre\r\nPain",
+                  "\r\n\r\nLundi\r\n\r\nMardi",
                   "",
-                  "(vi : i pour écrire, puis Échap et :wq)\n"
-                  "Un brouillon de cette note a été gardé : il s'ouvre avec ce que vous avez écrit.\n",
+                  ""},
+        // A long note's summary leaves the question on a 30-line screen.
+        EditorRun{"ALongNotesSummaryFits",
+                  "exit 3",
+                  {{FAILED, LINES_1_TO_100 + "\n"}, SAVED[0], SAVED[1]},
+                  0,
+                  "\r\n\r\n" + crlf_joined(LINES_1_TO_100),
+                  "",
+                  "Note :\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n"
+                  "(... et 84 lignes de plus de la note)\n\n(o/n) ",
                   {},
-                  "Beurre\n",
-                  "vi"},
+                  "",
+                  "",
+                  30},
+        // After a note saved, another, on the card just used.
+        EditorRun{"ASecondNote",
+                  "if [ -e \"$0.ran\" ]; then printf Beurre; else printf Pain; fi >\"$1\"",
+                  {SAVED[0],
+                   SAVED[1],
+                   {ANOTHER, "o\n"},
+                   {"Titre de la note :", "Courses\nn\n"},
+                   SAVED[0],
+                   {"appuyez sur Entrée pour l'utiliser)", "\n"},
+                   {"La remplacer ?", "o\n"},
+                   {ANOTHER, "n\n"}},
+                  0,
+                  "\r\n\r\nBeurre",
+                  "",
+                  "Écrire une autre note ?\n(o/n) "},
         EditorRun{"TheDraftStaysWhenTheRunEndsUnsaved",
                   "printf 'Pain\\n' >\"$1\"",
                   {{SAVE_QUESTION, "\x04"}},
@@ -664,24 +734,24 @@ TEST_P(WindowsConsole, RunsAsAPersonMeetsIt) {
   bool kept = false;
   for (const auto& entry :
        std::filesystem::recursive_directory_iterator(std::filesystem::path(prefix) / "drive_c"))
-    if (entry.path().parent_path().filename() == "Temp" && entry.path().extension() == ".txt")
+    if (entry.path().parent_path().filename() == "drafts" && entry.path().extension() == ".txt")
       kept = std::filesystem::remove(entry.path());
   EXPECT_EQ(kept, c.draft_kept);
 }
 
-const std::string TITLE = "Title of the note :", YES_NO = "(y/n) ", SAVE = "Wourld you save";
+const std::string TITLE = "Title of the note :", YES_NO = "(y/n) ", SAVE = "Would you like to save";
 const std::string IN_NOTEPAD = "Write the note in Notepad", TAKE_CARD = "press Enter to use it";
-const std::string PRESS_ENTER = "Press Enter to close.";
-// The draft is gone before "Press Enter to close." is answered, or the
-// window closed with its X.
+const std::string ANOTHER_NOTE = "Write another note?";
+// The draft is gone before another note is asked for, or the window closed
+// with its X.
 const std::vector<Typing> SAVED_ON_K = {
     {SAVE, ""},
     {YES_NO, "y\r"},
     {TAKE_CARD, "\r"},
-    {PRESS_ENTER,
-     "@run ls \"$WINEPREFIX\"/drive_c/users/*/AppData/Local/Temp/*.txt >/dev/null "
+    {ANOTHER_NOTE,
+     "@run ls \"$WINEPREFIX\"/drive_c/users/*/AppData/Local/notecreator/drafts/*.txt >/dev/null "
      "2>&1 && touch \"$WINEPREFIX/draft at the prompt\""},
-    {"", "\r"}};
+    {"", "n\r"}};
 std::vector<Typing> steps(std::vector<Typing> first, const std::vector<Typing>& then) {
   first.insert(first.end(), then.begin(), then.end());
   return first;
@@ -700,7 +770,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "visit",
                        "\r\n\r\nfirst paragraph\r\n\r\nsecond",
                        {IN_NOTEPAD, "second", "(found: K: - press Enter to use it)",
-                        "Saved as K:\\PSP\\GAME\\Velloran\\notes\\visit.txt", PRESS_ENTER}},
+                        "Saved as K:\\PSP\\GAME\\Velloran\\notes\\visit.txt", ANOTHER_NOTE}},
         // A title with a character the console's code page lacks is refused
         // by its name; Notepad closed untouched asks, and a no gives up.
         WindowsSession{"NotepadClosedWithoutSaving",

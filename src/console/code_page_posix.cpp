@@ -12,6 +12,7 @@ namespace {
 
 constexpr unsigned utf8_code_page = 65001;
 constexpr unsigned bits_per_byte = 8;
+constexpr std::size_t max_character_bytes = 8;
 // iconv_open's own way of saying it has no such conversion.
 const iconv_t no_conversion = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
 
@@ -56,7 +57,7 @@ std::string in_code_page(std::string_view utf8, unsigned code_page) {
   for (std::size_t at = 0; at < utf8.size();) {
     const std::size_t length = utf8_sequence(utf8.substr(at));
     std::string in(utf8.substr(at, length));
-    std::string out(8, '\0');
+    std::string out(max_character_bytes, '\0');
     char* in_at = in.data();
     char* out_at = out.data();
     std::size_t in_left = in.size();

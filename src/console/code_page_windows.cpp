@@ -121,4 +121,6 @@ std::string in_code_page(std::string_view utf8, unsigned code_page) {
   return text;
 }
 
-std::string for_output(std::string_view utf8) { return in_code_page(utf8, output_code_page()); }
+std::string for_output(std::string_view utf8) {
+  return in_code_page(utf8, output_code_page());
+}

@@ -158,19 +158,37 @@ bool colours_refused() {
 
 bool print(Console& console, std::string_view text) {
   resume_colours(console);
+  if (console.redraws) remember_shown(console, text);
   return write_fully(console.out, text);
 }
 
 bool print(Console& console, std::string_view format, std::string_view field) {
-  resume_colours(console);
-  return write_fully(console.out, fill_format(format, field));
+  return print(console, fill_format(format, field));
 }
 
 // Nothing to do about a failed error line: the exit status tells what happened.
 void print_error(Console& console, std::string_view text) {
+  if (console.redraws) remember_shown(console, text);
   (void)write_fully(console.err, text);
 }
 
 void print_error(Console& console, std::string_view format, std::string_view field) {
-  (void)write_fully(console.err, fill_format(format, field));
+  print_error(console, fill_format(format, field));
+}
+
+bool take_paste_marks(std::string& line, bool& pasting) {
+  constexpr std::string_view paste_start = "\x1b[200~";
+  constexpr std::string_view paste_end = "\x1b[201~";
+  std::string text;
+  for (std::string_view rest = line; !rest.empty();) {
+    if (rest.starts_with(paste_start) || rest.starts_with(paste_end)) {
+      pasting = rest.starts_with(paste_start);
+      rest.remove_prefix(paste_start.size());
+    } else {
+      text.push_back(rest.front());
+      rest.remove_prefix(1);
+    }
+  }
+  line = std::move(text);
+  return pasting;
 }

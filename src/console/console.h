@@ -32,6 +32,9 @@ struct Console {
   bool interactive = false;       // a person types: input and output are a terminal
   bool console_input = false;     // Windows: input is a console window
   bool typed_ended = false;       // Windows: Ctrl-Z ended the typed input
+  bool redraws = false;           // what was shown since the last clear is shown again after a
+                                  // stop, when the program is continued in the foreground
+  bool paste_marks = false;       // the terminal marks what is pasted (bracketed paste)
 };
 
 // The program's console over the standard streams, set up for this host.
@@ -97,6 +100,14 @@ std::string_view trim_space(std::string_view text);
 // A format with each "%s" replaced by field.
 std::string fill_format(std::string_view format, std::string_view field);
 
+// The size of the window the output shows in, in characters.
+struct ScreenSize {
+  std::size_t rows = 0;
+  std::size_t columns = 0;
+};
+// Host-specific: the window's size, when the output is one and its size is known.
+std::optional<ScreenSize> screen_size(const Console& console);
+
 // NO_COLOR set and not empty: the user wants no colours from any program.
 bool colours_refused();
 
@@ -111,6 +122,19 @@ bool write_fully(std::FILE* stream, std::string_view text);
 // Host-specific: sets the colours again before output when a stop took them
 // away and the program was continued in the background.
 void resume_colours(Console& console);
+
+// Host-specific: what print and print_error show is kept (its last screenful
+// or so) while console.redraws, to be shown again after a stop; a clear
+// forgets it.
+void remember_shown(Console& console, std::string_view text);
+
+// Host-specific: at a POSIX terminal, the terminal marks what is pasted
+// while on, and the marks are not echoed; off on every end, as the colours
+// are, and while the program is stopped. Sets console.paste_marks.
+void set_paste_marks(Console& console, bool on);
+// Takes the marks of a paste out of a line; pasting says whether a paste
+// goes on, before the line and after it. True when the line's end was pasted.
+bool take_paste_marks(std::string& line, bool& pasting);
 
 // Host-specific: while another program (an editor) has the terminal, the
 // program's colours and terminal settings are put aside, and Ctrl-C is that

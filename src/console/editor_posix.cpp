@@ -26,6 +26,7 @@ constexpr int exit_not_executable = 126;
 constexpr std::size_t read_size = 4096;
 // Past this a title makes a name too long for most file systems: shortened.
 constexpr std::size_t max_draft_stem = 200;
+constexpr mode_t private_folder = 0700;
 
 // The signals a shell's system() lets the command take alone: Ctrl-C and
 // Ctrl-\ in the editor are the editor's.
@@ -74,7 +75,7 @@ std::string drafts_folder() {
       const std::size_t end = part.find('/', at + 1);
       folder += part.substr(at, end - at);
       struct stat status = {};
-      if (!folder.empty() && mkdir(folder.c_str(), 0700) != 0 &&
+      if (!folder.empty() && mkdir(folder.c_str(), private_folder) != 0 &&
           (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)))
         return temporary_folder();
       at = end;
@@ -141,7 +142,9 @@ std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
   for (int number = 1; number <= draft_names; ++number) {
     const std::string name =
         number == 1 ? stem + ".txt" : stem + " (" + std::to_string(number) + ").txt";
-    Draft draft{folder + "/" + name, folder + "/" + name, false, nullptr};
+    std::string path = folder;
+    path.append("/").append(name);
+    Draft draft{path, path, false, nullptr};
     const Claim claim = claim_name(folder, name, draft.claim);
     if (claim == Claim::in_use) continue;
     if (claim == Claim::failed) return std::nullopt;

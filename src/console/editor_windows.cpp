@@ -121,25 +121,33 @@ std::optional<std::shared_ptr<void>> claim_name(const std::wstring& draft) {
   return std::shared_ptr<void>(nullptr, [lock](void*) { CloseHandle(lock); });
 }
 
+// The title as a draft's name, cut so that a path in a folder of that
+// length fits MAX_PATH: between two characters, never in a surrogate pair.
+std::optional<std::wstring> draft_stem(std::string_view title, std::size_t folder_length) {
+  const std::optional<std::u16string> decoded = decode_code_page(title, title_code_page());
+  if (!decoded) return std::nullopt;
+  std::wstring stem(decoded->begin(), decoded->end());
+  const std::size_t room =
+      MAX_PATH - 1 -
+      std::min<std::size_t>(folder_length + longest_name_end + lock_end, MAX_PATH - 1);
+  if (stem.size() > room) {
+    stem.resize(room);
+    if (!stem.empty() && IS_HIGH_SURROGATE(stem.back())) stem.pop_back();
+  }
+  return stem;
+}
+
 }  // namespace
 
 std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
   const std::wstring folder = drafts_folder();
   const std::size_t length = folder.size();
   if (length == 0 || length >= MAX_PATH) return std::nullopt;
-  const std::optional<std::u16string> decoded = decode_code_page(title, title_code_page());
-  if (!decoded) return std::nullopt;
-  // Within MAX_PATH, cut between two characters, never in a surrogate pair.
-  std::wstring stem(decoded->begin(), decoded->end());
-  const std::size_t room =
-      MAX_PATH - 1 - std::min<std::size_t>(length + longest_name_end + lock_end, MAX_PATH - 1);
-  if (stem.size() > room) {
-    stem.resize(room);
-    if (!stem.empty() && IS_HIGH_SURROGATE(stem.back())) stem.pop_back();
-  }
+  const std::optional<std::wstring> stem = draft_stem(title, length);
+  if (!stem) return std::nullopt;
   for (int number = 1; number <= draft_names; ++number) {
     const std::wstring path =
-        folder + stem + (number == 1 ? L"" : L" (" + std::to_wstring(number) + L")") + L".txt";
+        folder + *stem + (number == 1 ? L"" : L" (" + std::to_wstring(number) + L")") + L".txt";
     std::optional<std::shared_ptr<void>> claim = claim_name(path);
     if (!claim && GetLastError() == ERROR_SHARING_VIOLATION) continue;  // another run's
     if (!claim) return std::nullopt;

@@ -2,6 +2,7 @@
 // the signals that must not leave the terminal coloured behind the program.
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -22,6 +23,8 @@ namespace {
 constexpr std::string_view cursor_home_and_erase = "\x1b[H\x1b[2J";
 constexpr std::string_view bright_red_on_black = "\x1b[91;40m";
 constexpr std::string_view reset_attributes = "\x1b[0m";
+constexpr std::string_view paste_marks_on = "\x1b[?2004h";
+constexpr std::string_view paste_marks_off = "\x1b[?2004l";
 #ifdef __linux__
 constexpr std::size_t linux_terminal_line_limit = 4095;
 #endif
@@ -37,6 +40,19 @@ volatile std::size_t last_words_length = 0;
 volatile std::sig_atomic_t colours_wanted = 0;  // the run has its colours on
 volatile std::sig_atomic_t colours_shown = 0;   // the terminal shows them now
 int styled_fd = -1;
+// What the question's screen shows, its last screenful or so, shown again
+// when the program is continued (never while an editor has the terminal).
+constexpr std::size_t max_screen = 16384;
+std::array<char, max_screen> screen{};
+volatile std::size_t screen_length = 0;
+volatile std::sig_atomic_t screen_wanted = 0;
+// Bracketed paste, with the terminal's echo of control characters off so
+// that its marks never show; both put back on every end and at each stop.
+volatile std::sig_atomic_t paste_wanted = 0;
+volatile std::sig_atomic_t paste_shown = 0;
+int paste_fd = -1;
+termios settings_unmarked{};  // the terminal's settings before
+termios settings_marked{};    // and with its marks
 
 template <std::size_t N>
 sigset_t signal_set(const std::array<int, N>& signals) {
@@ -98,6 +114,27 @@ void hide_colours() {
   colours_shown = 0;
 }
 
+void show_paste_marks() {
+  if (paste_wanted == 0 || paste_shown != 0 || tcgetpgrp(paste_fd) != getpgrp()) return;
+  paste_shown = 1;
+  tcsetattr(paste_fd, TCSANOW, &settings_marked);
+  write_escape(paste_marks_on);
+}
+
+void hide_paste_marks() {
+  if (paste_shown == 0) return;
+  write_escape(paste_marks_off);
+  tcsetattr(paste_fd, TCSANOW, &settings_unmarked);
+  paste_shown = 0;
+}
+
+// Continued in the foreground: the question's screen again.
+void redraw_screen() {
+  if (screen_wanted == 0 || screen_length == 0 || tcgetpgrp(styled_fd) != getpgrp()) return;
+  write_escape(cursor_home_and_erase);
+  write_escape(std::string_view(screen.data(), screen_length));
+}
+
 void hold_stops(sigset_t* before) {
   const sigset_t stops = signal_set(stop_signals);
   sigprocmask(SIG_BLOCK, &stops, before);
@@ -114,7 +151,9 @@ void hold_stops_and_exits(sigset_t* before) {
 void put_back_attributes() {
   hold_stops(nullptr);
   colours_wanted = 0;
+  paste_wanted = 0;
   hide_colours();
+  hide_paste_marks();
 }
 
 // SA_RESTART, or a stop and fg would fail the blocked read with EINTR. The
@@ -151,12 +190,15 @@ void on_exit_signal(int signal_number) {
 void on_stop_signal(int signal_number) {
   const int saved_errno = errno;
   hide_colours();
+  hide_paste_marks();
   set_handler(signal_number, SIG_DFL);
   set_signal_blocked(signal_number, false);
   raise(signal_number);  // stops here until continued
   set_signal_blocked(signal_number, true);
   set_handler(signal_number, on_stop_signal);
   show_colours();
+  show_paste_marks();
+  redraw_screen();
   errno = saved_errno;
 }
 
@@ -212,7 +254,51 @@ Console open_standard_console() {
 }
 
 void clear_screen(Console& console) {
-  if (console.styled) print(console, cursor_home_and_erase);
+  if (!console.styled) return;
+  print(console, cursor_home_and_erase);
+  sigset_t before;
+  hold_stops_and_exits(&before);
+  screen_length = 0;
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+void remember_shown(Console& console, std::string_view text) {
+  if (!console.styled || text == cursor_home_and_erase) return;
+  styled_fd = fileno(console.out);
+  restore_terminal_on_every_exit();
+  sigset_t before;
+  hold_stops_and_exits(&before);
+  // Past a screenful, what is kept is its end, as the terminal shows it.
+  const std::size_t length = screen_length;
+  const std::size_t kept = std::min(length, max_screen - std::min(text.size(), max_screen));
+  std::copy_n(screen.begin() + static_cast<std::ptrdiff_t>(length - kept), kept, screen.begin());
+  text = text.substr(text.size() - std::min(text.size(), max_screen));
+  std::copy(text.begin(), text.end(), screen.begin() + static_cast<std::ptrdiff_t>(kept));
+  screen_length = kept + text.size();
+  screen_wanted = 1;
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+void set_paste_marks(Console& console, bool on) {
+  const int fd = fileno(console.in);
+  if (on && (!console.interactive || !console.styled || tcgetattr(fd, &settings_unmarked) != 0))
+    return;
+  restore_terminal_on_every_exit();
+  sigset_t before;
+  hold_stops_and_exits(&before);
+  if (on) {
+    styled_fd = fileno(console.out);
+    paste_fd = fd;
+    settings_marked = settings_unmarked;
+    settings_marked.c_lflag &= ~static_cast<tcflag_t>(ECHOCTL);
+    paste_wanted = 1;
+    show_paste_marks();
+  } else {
+    paste_wanted = 0;
+    hide_paste_marks();
+  }
+  console.paste_marks = on;
+  sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 void set_console_colours(Console& console) {
@@ -232,6 +318,7 @@ void resume_colours(Console& console) {
 }
 
 void hand_over_terminal(Console& console) {
+  screen_wanted = 0;  // the screen is the other program's
   const int fd = fileno(console.in);
   settings_saved = isatty(fd) != 0 && tcgetattr(fd, &settings_before) == 0;
   discard_typed_ahead(console);  // none of it is for the other program
@@ -301,4 +388,12 @@ void hold_interrupts() {
 
 void release_interrupts() {
   sigprocmask(SIG_SETMASK, &held_signals_before, nullptr);
+}
+
+std::optional<ScreenSize> screen_size(const Console& console) {
+  winsize size = {};
+  if (!console.styled || ioctl(fileno(console.out), TIOCGWINSZ, &size) != 0 || size.ws_row == 0 ||
+      size.ws_col == 0)
+    return std::nullopt;
+  return ScreenSize{size.ws_row, size.ws_col};
 }

@@ -222,3 +222,17 @@ void hold_interrupts() {
 void release_interrupts() {
   interrupts_held = false;
 }
+
+// A console window shows again what it showed, and pastes as typed keys.
+void remember_shown(Console& /*console*/, std::string_view /*text*/) {}
+void set_paste_marks(Console& /*console*/, bool /*on*/) {}
+
+std::optional<ScreenSize> screen_size(const Console& console) {
+  CONSOLE_SCREEN_BUFFER_INFO screen = {};
+  if (!console.styled || GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &screen) == 0)
+    return std::nullopt;
+  const int rows = screen.srWindow.Bottom - screen.srWindow.Top + 1;
+  const int columns = screen.dwSize.X;
+  if (rows <= 0 || columns <= 0) return std::nullopt;
+  return ScreenSize{static_cast<std::size_t>(rows), static_cast<std::size_t>(columns)};
+}

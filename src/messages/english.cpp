@@ -66,8 +66,8 @@ const MessageCatalogue catalogue = {
     .draft_kept = "The note you wrote is kept in %s\n",
     .editor_text_kept = "What you wrote in the editor is kept in %s\n",
     .another_note = "Write another note?\n",
-    .more_lines = "(... and %s more lines of the note)\n",
-    .more_comment_lines = "(... and %s more lines of the comment)\n",
+    .more_lines = "(... and %s more lines of the note)",
+    .more_comment_lines = "(... and %s more lines of the comment)",
     .draft_offered = "A draft of this note was kept: it opens with what you wrote.\n",
     .usage =
         "Usage: %s [-l | --lines [--no-editor]]\n"

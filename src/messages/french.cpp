@@ -72,8 +72,8 @@ const MessageCatalogue catalogue = {
     .draft_kept = "La note que vous avez écrite est gardée dans %s\n",
     .editor_text_kept = "Ce que vous avez écrit dans l'éditeur est gardé dans %s\n",
     .another_note = "Écrire une autre note ?\n",
-    .more_lines = "(... et %s lignes de plus de la note)\n",
-    .more_comment_lines = "(... et %s lignes de plus du commentaire)\n",
+    .more_lines = "(... et %s lignes de plus de la note)",
+    .more_comment_lines = "(... et %s lignes de plus du commentaire)",
     .draft_offered =
         "Un brouillon de cette note a été gardé : il s'ouvre avec ce que vous avez écrit.\n",
     .usage =

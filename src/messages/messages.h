@@ -66,13 +66,14 @@ struct MessageCatalogue {
   std::string_view draft_character;   // typed or in the draft: one the code page cannot hold
   std::string_view draft_kept;        // when the run ends without the note saved
   std::string_view editor_text_kept;  // the note is typed after all: where the editor's text is
-  std::string_view another_note;   // --lines at a terminal, after a note saved: yes/no
-  std::string_view more_lines;     // the summary's last line when the rest would not fit;
-                                   // "%s" is how many lines of the note or comment are not shown
+  std::string_view another_note;      // --lines at a terminal, after a note saved: yes/no
+  // The summary's line, below as much of the note as fits the screen: "%s" is
+  // how many of its lines are not shown. No line feed: the format's own follows.
+  std::string_view more_lines;
   std::string_view more_comment_lines;  // the same for the comment
-  std::string_view draft_offered;  // the editor opens a kept draft of a note of that title
-  std::string_view usage;             // for --help; "%s" is the program's name
-  char yes_letter;                    // the only answer that means yes
+  std::string_view draft_offered;       // the editor opens a kept draft of a note of that title
+  std::string_view usage;               // for --help; "%s" is the program's name
+  char yes_letter;                      // the only answer that means yes
   std::string_view yes_word;  // --lines: means yes too, as the letter does there in any case
   std::string_view no_word;   // --lines: means no, as n does, in any case
 };

@@ -211,9 +211,10 @@ std::string failure_line(const MessageCatalogue& texts, const SaveResult& result
 // The drive question, asked until an answer names a place; why the last try
 // failed stands above it, where the user types the next. For people (lines),
 // the cards in reach are looked for: one is offered, and an empty line takes
-// it; several are listed by number. Nothing when the input has ended.
+// it; several are listed by number, the card used for the last note (used)
+// first. Nothing when the input has ended.
 std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& texts,
-                                   const SaveResult& last, bool lines);
+                                   const SaveResult& last, bool lines, std::string_view used = {});
 // Writes the note where the drive answer and the title put it, saying so:
 // "Creating the note...", then "Done!" and, for people, where it went.
 SaveResult write_note_step(Console& console, const MessageCatalogue& texts, const Answer& drive,

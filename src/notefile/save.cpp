@@ -58,7 +58,7 @@ SaveResult save_once(const Answer& drive, const NotePath& path, const NoteDraft&
 }  // namespace
 
 std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& texts,
-                                   const SaveResult& last, bool lines) {
+                                   const SaveResult& last, bool lines, std::string_view used) {
   std::vector<std::string> cards;
   std::optional<std::chrono::steady_clock::time_point> searched;
   for (;;) {
@@ -71,6 +71,10 @@ std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& tex
     if (lines && (!searched || now - *searched >= search_again_after)) {
       cards = find_cards();
       searched = now;
+      if (!used.empty()) {
+        std::erase(cards, used);
+        cards.insert(cards.begin(), std::string(used));
+      }
     }
     show_cards(console, texts, cards, lines);
     std::optional<Answer> answer = read_drive(console, !cards.empty());
