@@ -479,6 +479,14 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
     EXPECT_TRUE(std::filesystem::is_empty(drafts));
   else
     EXPECT_EQ(read_file(draft), c.draft);
+  // Bracketed paste, on while lines are typed, is off again on every end.
+  const auto count = [&](const std::string& text) {
+    std::size_t found = 0;
+    for (auto at = run.raw.find(text); at != std::string::npos; at = run.raw.find(text, at + 1))
+      ++found;
+    return found;
+  };
+  EXPECT_EQ(count("\x1b[?2004h"), count("\x1b[?2004l"));
   // A signal's end may leave the hidden file that held the draft's name.
   EXPECT_EQ(std::count_if(
                 std::filesystem::directory_iterator(drafts), {},
@@ -515,13 +523,15 @@ INSTANTIATE_TEST_SUITE_P(
             "printf '\\357\\273\\277Pain\\n\\nBeurre\\r\\n\\n" + LONG_LINE + "\\n\\n' >\"$1\"",
             SAVED, 0, "\r\n\r\nPain\r\n\r\nBeurre\r\n\r\n" + LONG_LINE, "",
             "Écrivez la note dans fake-editor, enregistrez-la, et fermez l'éditeur.\n"},
-        EditorRun{"AFailedEditorLeavesTypedLines",
-                  "exit 3",
-                  {{"tapez la note ici.", "Pain\n\n"}, SAVED[0], SAVED[1]},
-                  0,
-                  "\r\n\r\nPain",
-                  "",
-                  "L'éditeur fake-editor s'est terminé par un échec : tapez la note ici.\n"},
+        // A paste among the typed lines is the note's whole, its empty line included.
+        EditorRun{
+            "AFailedEditorLeavesTypedLines",
+            "exit 3",
+            {{"tapez la note ici.", "\x1b[200~Lundi\n\nMardi\x1b[201~\n\n"}, SAVED[0], SAVED[1]},
+            0,
+            "\r\n\r\nLundi\r\n\r\nMardi",
+            "",
+            "L'éditeur fake-editor s'est terminé par un échec : tapez la note ici.\n"},
         // Empty: an empty line reads it again, a yes opens the editor again.
         EditorRun{"AnEmptyDraftIsNoNote",
                   "[ -e \"$0.ran\" ] && printf 'Pain' >\"$1\"",
@@ -546,6 +556,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "",
                   "Pain",
                   TYPED_KEPT},
+        // Ctrl-C while the note is typed (once its paste marks are on, so
+        // that the interrupt's flush of output cannot take them): put back.
+        EditorRun{"CtrlCWhileTheNoteIsTyped",
+                  "exit 3",
+                  {{"\x1b[?2004h", "Pain\n\x03"}},
+                  -SIGINT,
+                  "",
+                  "",
+                  ""},
         // What a failed editor left (vi's :cq) stays, said so; the typed note is saved.
         EditorRun{"TextLeftByAFailedEditorIsKept",
                   "printf 'Brouillon\n' >\"$1\"; exit 1",
@@ -554,15 +573,24 @@ INSTANTIATE_TEST_SUITE_P(
                   "\r\n\r\nPain",
                   "Brouillon\n",
                   "Ce que vous avez écrit dans l'éditeur est gardé dans "},
-        // A line typed past what the terminal keeps is refused, never taken cut.
-        EditorRun{
-            "ATypedLineAsLongAsTheTerminalKeeps",
-            "exit 3",
-            {{FAILED, LONG_LINE + "\n\n"}, {"a pu être coupée", "Pain\n\n"}, SAVED[0], SAVED[1]},
-            0,
-            "\r\n\r\nPain",
-            "",
-            "Une ligne tapée ici a au plus 4095 octets"},
+        // A line typed past what the terminal keeps is refused, never taken
+        // cut; the long note then typed has a summary that leaves the
+        // question on a 30-line screen.
+        EditorRun{"ATypedLineAsLongAsTheTerminalKeeps",
+                  "exit 3",
+                  {{FAILED, LONG_LINE + "\n\n"},
+                   {"a pu être coupée", LINES_1_TO_100 + "\n"},
+                   SAVED[0],
+                   SAVED[1]},
+                  0,
+                  "\r\n\r\n" + crlf_joined(LINES_1_TO_100),
+                  "",
+                  "Note :\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n"
+                  "(... et 84 lignes de plus de la note)\n\n(o/n) ",
+                  {},
+                  "",
+                  "",
+                  30},
         // Nothing pasted ahead reaches the editor as keys.
         EditorRun{"APasteRunningOnNeverReachesTheEditor",
                   READS_TYPED_AHEAD,
@@ -611,27 +639,6 @@ INSTANTIATE_TEST_SUITE_P(
             {},
             "Beurre\n",
             "vi"},
-        // A paste is the note's whole, its empty line included.
-        EditorRun{"APasteTakenWhole",
-                  "exit 3",
-                  {{FAILED, "\x1b[200~Lundi\n\nMardi\x1b[201~\n\n"}, SAVED[0], SAVED[1]},
-                  0,
-                  "\r\n\r\nLundi\r\n\r\nMardi",
-                  "",
-                  ""},
-        // A long note's summary leaves the question on a 30-line screen.
-        EditorRun{"ALongNotesSummaryFits",
-                  "exit 3",
-                  {{FAILED, LINES_1_TO_100 + "\n"}, SAVED[0], SAVED[1]},
-                  0,
-                  "\r\n\r\n" + crlf_joined(LINES_1_TO_100),
-                  "",
-                  "Note :\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n"
-                  "(... et 84 lignes de plus de la note)\n\n(o/n) ",
-                  {},
-                  "",
-                  "",
-                  30},
         // After a note saved, another, on the card just used.
         EditorRun{"ASecondNote",
                   "if [ -e \"$0.ran\" ]; then printf Beurre; else printf Pain; fi >\"$1\"",

@@ -280,6 +280,7 @@ void remember_shown(Console& console, std::string_view text) {
 }
 
 void set_paste_marks(Console& console, bool on) {
+  if (on == console.paste_marks) return;
   const int fd = fileno(console.in);
   if (on && (!console.interactive || !console.styled || tcgetattr(fd, &settings_unmarked) != 0))
     return;
