@@ -43,6 +43,7 @@ const MessageCatalogue catalogue = {
     .card_found = "(found: %s - press Enter to use it)\n",
     .cards_found = "(found these cards - type the number of one to use it)\n",
     .no_card_hint = "(no card found - type where it is, such as %s)\n",
+    .someone = "you",
     .unknown_option = "unknown option %s, ignored (see --help)\n",
     .answer_yes_or_no = "Please answer y (yes) or n (no).\n",
     .ask_replace = "There is already a note called %s on the card. Replace it?\n",

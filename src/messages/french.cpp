@@ -49,6 +49,7 @@ const MessageCatalogue catalogue = {
     .card_found = "(trouvée : %s - appuyez sur Entrée pour l'utiliser)\n",
     .cards_found = "(cartes trouvées - tapez le numéro de celle à utiliser)\n",
     .no_card_hint = "(aucune carte trouvée - tapez où elle est, par exemple %s)\n",
+    .someone = "vous",
     .unknown_option = "option inconnue %s, ignoree (voir --help)\n",
     .answer_yes_or_no = "Répondez par o (oui) ou n (non).\n",
     .ask_replace = "Il y a déjà une note %s sur la carte. La remplacer ?\n",

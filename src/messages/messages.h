@@ -45,6 +45,7 @@ struct MessageCatalogue {
   std::string_view card_found;        // --lines: below ask_drive; "%s" is the card found
   std::string_view cards_found;       // --lines: below ask_drive, above the cards by number
   std::string_view no_card_hint;      // --lines, no card found: "%s" is an answer for example
+  std::string_view someone;           // in it, for the user's name when it is not known
   std::string_view unknown_option;    // "%s" is the option
   std::string_view answer_yes_or_no;  // --lines: after an answer that is neither
   std::string_view ask_replace;       // --lines: "%s" is the title; a yes/no question
@@ -124,6 +125,7 @@ inline constexpr std::array text_fields = {
     &MessageCatalogue::card_found,
     &MessageCatalogue::cards_found,
     &MessageCatalogue::no_card_hint,
+    &MessageCatalogue::someone,
     &MessageCatalogue::unknown_option,
     &MessageCatalogue::answer_yes_or_no,
     &MessageCatalogue::ask_replace,

@@ -220,14 +220,16 @@ std::vector<std::string> find_cards() {
   return cards_among(mounts, '/');
 }
 
-std::string card_answer_example() {
+std::string card_answer_example(std::string_view someone) {
 #ifdef __APPLE__
   return "/Volumes/NO NAME";
 #else
   if (runs_on_wsl()) return "E";
   const char* user = std::getenv("USER");
   if (user == nullptr || *user == '\0') user = std::getenv("LOGNAME");
-  if (user == nullptr || *user == '\0' || std::strchr(user, '/') != nullptr) user = "you";
-  return (is_folder("/run/media") ? "/run/media/" : "/media/") + std::string(user) + "/NO NAME";
+  const std::string name = user == nullptr || *user == '\0' || std::strchr(user, '/') != nullptr
+                               ? std::string(someone)
+                               : std::string(user);
+  return (is_folder("/run/media") ? "/run/media/" : "/media/") + name + "/NO NAME";
 #endif
 }

@@ -198,8 +198,9 @@ std::vector<Mount> mounts_in_table(std::string_view table);
 #endif
 // Host-specific: an answer that names a card, in this host's form, for the
 // hint when none is found: on Linux where the desktop mounts it for this
-// user (/media/<user>/NO NAME, or /run/media/<user>/... where that is used).
-std::string card_answer_example();
+// user (/media/<user>/NO NAME, or /run/media/<user>/... where that is used;
+// someone, in the user's language, when the user's name is not known).
+std::string card_answer_example(std::string_view someone);
 // Host-specific: the cards in reach, as the drive question would take them.
 std::vector<std::string> find_cards();
 

@@ -31,7 +31,7 @@ void show_cards(Console& console, const MessageCatalogue& texts,
     for (std::size_t i = 0; i < cards.size(); ++i)
       print(console, std::to_string(i + 1) + ": " + cards[i] + "\n");
   } else if (looked) {
-    print(console, texts.no_card_hint, card_answer_example());
+    print(console, texts.no_card_hint, card_answer_example(texts.someone));
   }
 }
 

@@ -217,7 +217,7 @@ int run_case(const Options& options, const Case& c) {
     replace_all(expected_out, "@CARD@", card.string());
     const char* user = std::getenv("USER");
     if (user == nullptr || *user == '\0') user = std::getenv("LOGNAME");
-    if (user == nullptr || *user == '\0') user = "you";
+    if (user == nullptr || *user == '\0') user = c.program == "fr" ? "vous" : "you";
     replace_all(expected_out, "@EXAMPLE@",
                 (fs::is_directory("/run/media") ? "/run/media/" : "/media/") + std::string(user) +
                     "/NO NAME");
