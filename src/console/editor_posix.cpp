@@ -95,7 +95,8 @@ Claim claim_name(const std::string& folder, const std::string& name, std::shared
   const std::string lock_path = folder + "/." + name + ".lock";
   for (int attempt = 0; attempt < 3; ++attempt) {
     const int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return Claim::failed;
+    // Another user's, in a shared temporary folder: that name is theirs.
+    if (fd < 0) return errno == EACCES || errno == ELOOP ? Claim::in_use : Claim::failed;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
       close(fd);
       return errno == EWOULDBLOCK ? Claim::in_use : Claim::failed;
@@ -151,10 +152,12 @@ std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
     const UniqueFd file(open(draft.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (file.fd >= 0) return draft;
     if (errno != EEXIST) return std::nullopt;
-    // Left by an earlier run: its own again when it holds something and is
-    // offered; taken as new when empty; else it stays as it is.
+    // Left by an earlier run of the user's: its own again when it holds
+    // something and is offered; taken as new when empty; else it stays.
     struct stat status = {};
-    if (lstat(draft.path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
+    if (lstat(draft.path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_uid != getuid())
+      continue;
     draft.kept = status.st_size > 0;
     if (!draft.kept || kept == KeptDrafts::offered) return draft;
   }
