@@ -8,10 +8,12 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "console/code_page.h"
 #include "console/console.h"
 #include "console/editor.h"
+#include "console/screen_fit.h"
 #include "messages/messages.h"
 #include "note_draft.h"
 #include "notefile/notefile.h"
@@ -34,7 +36,8 @@ struct Dialogue {
   std::optional<Draft> draft = {};  // its draft file, while it holds the only copy of the note
   bool declined = false;            // the user answered no to saving
   bool welcomed = false;            // the welcome is shown once a run
-  std::string card_used = {};       // the drive answer the last note was saved with
+  std::string card_used = {};       // the card the last note was saved on
+  std::string notice = {};          // shown on the first question's screen: an unknown option
 };
 
 // ==== Questions ====
@@ -74,73 +77,29 @@ std::string lines_for_screen(std::string_view body) {
 
 // ==== The summary ====
 
-// The rows a text takes on a screen so many columns wide, each line at least
-// one: a character a column, a tab to the next eighth.
-std::size_t rows_taken(std::string_view text, std::size_t columns) {
-  constexpr std::size_t tab_width = 8;
-  constexpr unsigned continuation_mask = 0xc0;
-  constexpr unsigned continuation = 0x80;
-  std::size_t rows = 0;
-  std::size_t width = 0;
-  for (std::size_t at = 0; at <= text.size(); ++at) {
-    if (at == text.size() || text[at] == '\n') {
-      rows += std::max<std::size_t>(1, (width + columns - 1) / columns);
-      width = 0;
-    } else if (text[at] == '\t') {
-      width += tab_width - width % tab_width;
-    } else if ((static_cast<unsigned char>(text[at]) & continuation_mask) != continuation) {
-      ++width;
-    }
-  }
-  return rows;
-}
-
-// As many of the text's lines as take at most rows rows, then, if not all
-// did, the line that says how many more there are. Rows is what is left.
-std::string fit_lines(std::string_view text, std::size_t& rows, std::size_t columns,
-                      std::string_view more) {
-  if (rows_taken(text, columns) <= rows) {
-    rows -= rows_taken(text, columns);
-    return std::string(text);
-  }
-  std::string shown;
-  std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-  for (std::size_t used = 1;; --lines) {  // the row of the line that says how many
-    const std::string_view line = text.substr(0, text.find('\n'));
-    const std::size_t taken = rows_taken(line, columns);
-    if (used + taken > rows) break;
-    used += taken;
-    shown.append(line).push_back('\n');
-    text.remove_prefix(line.size() + 1);
-  }
-  rows = 0;
-  return shown + fill_format(more, std::to_string(lines));
-}
-
-// The question to save, below the note as it will be written. For people at
-// a window of known size, a comment or a note too long for it is cut to
-// what leaves the title, the question and its hint in sight.
-void show_summary(Dialogue& d, const NoteDraft& draft) {
-  std::string comment = draft.comment;
-  std::string note = lines_for_screen(draft.body);
-  const std::optional<ScreenSize> size = d.lines ? screen_size(d.console) : std::nullopt;
-  if (size) {
-    const std::string frame =
-        std::string(d.texts.ask_save) + fill_format(d.texts.summary_title, draft.title) +
-        fill_format(d.texts.summary_comment, "") + fill_format(d.texts.summary_note, "") + "?";
-    // Less the rows of the empty comment and note, which their lines take.
-    std::size_t rows = size->rows - std::min(size->rows, rows_taken(frame, size->columns) - 2);
-    // One row at least for the note, and one for the line after it.
-    std::size_t comment_rows = rows - std::min<std::size_t>(rows, 2);
-    const std::size_t before = comment_rows;
-    comment = fit_lines(comment, comment_rows, size->columns, d.texts.more_comment_lines);
-    rows -= before - comment_rows;
-    note = fit_lines(note, rows, size->columns, d.texts.more_lines);
-  }
-  print(d.console, d.texts.ask_save);
-  print(d.console, d.texts.summary_title, draft.title);
-  print(d.console, d.texts.summary_comment, comment);
-  print(d.console, d.texts.summary_note, note);
+// The question to save, below the note as it will be written, and its
+// hint. For people, a note without a comment shows no heading for one, and
+// at a window of known size what is too long is cut to what leaves the
+// question, the title and the hint in sight.
+std::string summary_screen(const Dialogue& d, const NoteDraft& draft) {
+  if (!d.lines)
+    return std::string(d.texts.ask_save) + fill_format(d.texts.summary_title, draft.title) +
+           fill_format(d.texts.summary_comment, draft.comment) +
+           fill_format(d.texts.summary_note, draft.body);
+  std::vector<ScreenPart> parts;
+  add_lines(parts, d.texts.ask_save);
+  add_field(parts, d.texts.summary_title, {ScreenPart::fixed, draft.title});
+  if (!draft.comment.empty())
+    add_field(
+        parts, d.texts.summary_comment,
+        {ScreenPart::cut, draft.comment, d.texts.more_comment_lines, d.texts.more_comment_line});
+  add_field(parts, d.texts.summary_note,
+            {ScreenPart::cut, lines_for_screen(draft.body), d.texts.more_lines, d.texts.more_line});
+  parts.push_back({ScreenPart::fixed, std::string(d.texts.answer_hint)});
+  const std::optional<ScreenSize> size = screen_size(d.console);
+  std::string screen = size ? fit_to_screen(parts, *size, output_is_utf8()) : joined(parts);
+  screen.resize(screen.size() - d.texts.answer_hint.size());  // the question prints it
+  return screen;
 }
 
 // The next line that holds more than blanks; nothing when input has ended.
@@ -195,6 +154,7 @@ std::optional<Answer> read_note_lines(Console& console) {
     }
     if (!line->too_long && line->text.empty() && !pasted) break;
     note->cut = note->cut || line->cut;
+    if (note->refused.empty()) note->refused = line->refused;
     note->too_long = note->too_long || line->too_long ||
                      note->text.size() + 2 + line->text.size() > max_answer_length;
     if (!note->too_long)
@@ -342,41 +302,77 @@ std::optional<bool> ask_to_edit_again(Dialogue& d, DraftNote& note) {
 // too long, or holds a character the note cannot, opens it again; an empty
 // one asks first. Nothing when the editor cannot be used (why, in fallback),
 // the user gave up on the note (declined), or the input ended.
+// Why a draft that holds writing is not taken as the note; empty when it is.
+std::string draft_refusal(const MessageCatalogue& texts, const DraftNote& note) {
+  if (!note.refused.empty()) return fill_format(texts.draft_character, note.refused);
+  if (note.too_long) return std::string(texts.answer_too_long);
+  return {};
+}
+
+bool same_draft(const DraftNote& a, const DraftNote& b) {
+  return a.text == b.text && a.unreadable == b.unreadable && a.too_long == b.too_long &&
+         a.refused == b.refused;
+}
+
+// A draft refused and left as it was (an editor that came back at once, or
+// a window already open that took the file): open the editor again only
+// when asked to, never over and over. Nothing when the user gave the note
+// up (declined) or the input ended.
+std::optional<bool> ask_to_edit_refused_again(Dialogue& d, std::string_view refusal) {
+  clear_screen(d.console);
+  print_error(d.console, refusal);
+  print(d.console, d.texts.ask_editor_again);
+  const std::optional<bool> again = ask_yes_no(d);
+  d.declined = again == false;
+  return again == true ? again : std::nullopt;
+}
+
+// The editor's name as the screen gives it: Windows' own as its window does.
+std::string_view shown_editor_name(const Dialogue& d, const Editor& editor) {
+  return editor.host_own && editor.name == "Notepad" ? d.texts.notepad
+                                                     : std::string_view(editor.name);
+}
+
+// The draft read back after the editor, until it holds a note: one that is
+// too long, or holds a character the note cannot, opens it again (asked
+// first when the editor left it as it was); an empty one asks first.
+// Nothing when the editor cannot be used (why, in fallback), the user gave
+// up on the note (declined), or the input ended.
 std::optional<std::string> note_in_editor(Dialogue& d, const Editor& editor,
                                           std::string& fallback) {
+  const std::string_view name = shown_editor_name(d, editor);
   std::string refusal;
   for (;;) {
     clear_screen(d.console);
     if (!refusal.empty()) print_error(d.console, refusal);
     print(d.console, d.texts.enter_note);
-    print(d.console, d.texts.editor_hint, editor.name);
+    print(d.console, d.texts.editor_hint, name);
     print(d.console, editor_keys(d.texts, editor.name));
     if (d.draft->kept) print(d.console, d.texts.draft_offered);
+    const DraftNote before = read_draft(*d.draft, max_answer_length);
     const EditorEnd end = run_editor(d.console, editor, *d.draft);
     d.draft->kept = false;  // from now on, what the editor left
     if (end != EditorEnd::ended) {
-      fallback =
-          fill_format(end == EditorEnd::failed ? d.texts.editor_failed : d.texts.editor_not_started,
-                      editor.name);
+      fallback = fill_format(
+          end == EditorEnd::failed ? d.texts.editor_failed : d.texts.editor_not_started, name);
       return std::nullopt;
     }
     DraftNote note = read_draft(*d.draft, max_answer_length);
-    refusal.clear();
     if (!holds_writing(note)) {
       const std::optional<bool> again = ask_to_edit_again(d, note);
       if (!again) return std::nullopt;
-      if (*again) continue;
+      if (*again) {
+        refusal.clear();
+        continue;
+      }
     }
     if (note.unreadable) {
       fallback = fill_format(d.texts.draft_unreadable, d.draft->shown);
       return std::nullopt;
     }
-    if (!note.refused.empty())
-      refusal = fill_format(d.texts.draft_character, note.refused);
-    else if (note.too_long)
-      refusal = d.texts.answer_too_long;
-    else
-      return std::move(note.text);
+    refusal = draft_refusal(d.texts, note);
+    if (refusal.empty()) return std::move(note.text);
+    if (same_draft(note, before) && !ask_to_edit_refused_again(d, refusal)) return std::nullopt;
   }
 }
 
@@ -399,13 +395,14 @@ std::optional<std::string> take_note(Dialogue& d, std::string_view title) {
       if (!empty) fallback += fill_format(d.texts.editor_text_kept, d.draft->shown);
       let_go_of_draft(d, empty);
     }
-    std::optional<std::string> note = ask(d, Asked::note, d.texts.enter_note, fallback);
-    // From here on, the typed note is what a draft keeps.
-    if (note) keep_draft(d, make_draft(title, KeptDrafts::passed_over));
-    if (note && d.draft && !write_draft(*d.draft, *note)) let_go_of_draft(d, true);
-    return note;
   }
-  return ask(d, Asked::note, d.texts.enter_note, fallback);
+  std::optional<std::string> note = ask(d, Asked::note, d.texts.enter_note, fallback);
+  // Typed at a terminal, from here on the note is what a draft keeps.
+  if (note && d.lines && d.console.interactive) {
+    keep_draft(d, make_draft(title, KeptDrafts::passed_over));
+    if (d.draft && !write_draft(*d.draft, *note)) let_go_of_draft(d, true);
+  }
+  return note;
 }
 
 // ==== The dialogue ====
@@ -421,7 +418,8 @@ bool gather_note(Dialogue& d, NoteDraft& draft) {
     d.welcomed = true;
   }
 
-  std::optional<std::string> title = ask(d, Asked::title, d.texts.ask_title);
+  std::optional<std::string> title =
+      ask(d, Asked::title, d.texts.ask_title, std::exchange(d.notice, {}));
   if (!title) return false;
   draft.title = std::move(*title);
 
@@ -440,8 +438,17 @@ bool gather_note(Dialogue& d, NoteDraft& draft) {
   draft.body = std::move(*body);
 
   clear_screen(d.console);
-  show_summary(d, draft);
+  print(d.console, summary_screen(d, draft));
+  // A window resized while the question waits shows it again, fitted.
+  d.console.on_resize = [&d, &draft] {
+    clear_screen(d.console);
+    print(d.console, summary_screen(d, draft));
+    print(d.console, d.texts.answer_hint);
+  };
+  watch_resizes(d.console, true);
   const std::optional<bool> wants_save = ask_yes_no(d);
+  watch_resizes(d.console, false);
+  d.console.on_resize = nullptr;
   d.declined = wants_save == false;
   return wants_save.value_or(false);
 }
@@ -476,6 +483,15 @@ bool not_saved(Dialogue& d) {
   return false;
 }
 
+// Whether the note may go where a note of its name is: always, but for
+// people, who are asked first. Nothing when the input has ended.
+std::optional<bool> may_replace(Dialogue& d, const NotePath& path, std::string_view title) {
+  if (!d.lines || !path.usable || !note_exists(path)) return true;
+  clear_screen(d.console);
+  print(d.console, d.texts.ask_replace, title);
+  return ask_yes_no(d);
+}
+
 // Saves the note on the card the user names, asking again after each
 // failure. A name the card refuses, or, for people, one that would replace a
 // note they do not want replaced, asks for another title, and the note goes
@@ -485,30 +501,29 @@ bool save(Dialogue& d, NoteDraft& draft) {
   begin_answer(d.console);
   SaveResult last;
   std::optional<Answer> drive;
-  for (std::string refusal;; refusal.clear()) {
+  for (;;) {
     if (!drive) drive = ask_for_card(d.console, d.texts, last, d.lines, d.card_used);
     if (!drive) return not_saved(d);
-    const NotePath path = drive->too_long ? NotePath{} : build_note_path(drive->text, draft.title);
-    bool new_title = false;
-    if (d.lines && path.usable && note_exists(path)) {
-      clear_screen(d.console);
-      print(d.console, d.texts.ask_replace, draft.title);
-      const std::optional<bool> replace = ask_yes_no(d);
-      if (!replace) return not_saved(d);
-      new_title = !*replace;
-    }
-    if (!new_title) {
-      last = write_note_step(d.console, d.texts, *drive, path, draft, d.lines);
+    // People may paste the notes folder itself, from a file manager.
+    const std::string_view card =
+        d.lines ? card_in_answer(drive->text, host_separator == '\\') : drive->text;
+    const NotePath path = drive->too_long ? NotePath{} : build_note_path(card, draft.title);
+    const std::optional<bool> replace = may_replace(d, path, draft.title);
+    if (!replace) return not_saved(d);
+    std::string refusal(d.texts.title_again);
+    if (*replace) {
+      // On the card, the note is no longer the draft's to keep.
+      last = write_note_step(d.console, d.texts, *drive, path, draft, d.lines,
+                             [&d] { let_go_of_draft(d, true); });
       if (last.fault == SaveFault::none) {
-        d.card_used = drive->text;
+        d.card_used = card_spelling(path);
         return true;
       }
-      new_title = last.fault == SaveFault::name_refused;
-      if (new_title) refusal = failure_line(d.texts, last);
-    }
-    if (!new_title) {
-      drive.reset();
-      continue;
+      if (last.fault != SaveFault::name_refused) {
+        drive.reset();
+        continue;
+      }
+      refusal = failure_line(d.texts, last);
     }
     std::optional<std::string> title = ask(d, Asked::title, d.texts.ask_title, refusal);
     if (!title) return not_saved(d);
@@ -522,6 +537,7 @@ bool save(Dialogue& d, NoteDraft& draft) {
 struct Options {
   std::optional<int> answered;  // --help or --version answered: the status to end with
   bool no_editor = false;
+  std::string unknown;  // what was said of unknown options
 };
 
 // --help and --version (-h, -V) answer and end the program, with status 1
@@ -575,8 +591,12 @@ Options read_options(Console& console, const MessageCatalogue& texts, std::span<
     } else if (argument == "--help" || argument == "-h") {
       written = print(console, people_texts().usage, NOTECREATOR_PROGRAM);
     } else {
-      if (argument.size() > 1 && argument.front() == '-')
-        print_error(console, NOTECREATOR_PROGRAM ": " + fill_format(texts.unknown_option, given));
+      if (argument.size() > 1 && argument.front() == '-') {
+        const std::string line =
+            NOTECREATOR_PROGRAM ": " + fill_format(texts.unknown_option, given);
+        print_error(console, line);
+        options.unknown += line;
+      }
       continue;
     }
     options.answered = written ? exit_ok : exit_answer_not_written;
@@ -601,6 +621,8 @@ int main(int argc, char** argv) {
   const bool editor = lines && console.interactive && !options.no_editor;
   console.redraws = lines && console.interactive;
   Dialogue dialogue{.console = console, .texts = texts, .lines = lines, .editor = editor};
+  // The welcome's pause and the clear after it would take it away unread.
+  if (console.redraws) dialogue.notice = options.unknown;
   int status = exit_ok;
   // At a terminal, people may write one note after another.
   for (bool another = true; another;) {

@@ -1,5 +1,6 @@
 #include "console/console.h"
 #include "console/editor.h"
+#include "console/screen_fit.h"
 
 #include <gtest/gtest.h>
 
@@ -295,6 +296,60 @@ TEST(Utf8Prefix, CutsBetweenCharacters) {
                         4),
             "a");
   EXPECT_EQ(utf8_prefix("abc", 2), "ab");
+  // Two long titles that begin alike never share a draft.
+  const std::string start = std::string(190, 'a') + "\xc3\xa9\xc3\xa9";
+  const std::string one = draft_stem(start + " lundi soir", 200);
+  EXPECT_EQ(one, std::string(190, 'a') + title_digest(start + " lundi soir"));
+  EXPECT_NE(one, draft_stem(start + " mardi soir", 200));
+  EXPECT_EQ(draft_stem("Courses", 200), "Courses");
+}
+
+// A screen fitted to its window: the question, the title and the hint
+// always in sight, blank lines dropped first, then the comment and the note
+// cut, a line of the comment kept before the note is cut to nothing.
+struct Fit {
+  std::size_t rows;
+  std::size_t columns;
+  std::string comment;
+  std::string note;
+  std::string expected;  // what the parts show
+};
+
+TEST(FitToScreen, KeepsTheQuestionAndTheHintInSight) {
+  const auto lines = [](int count) {
+    std::string text;
+    for (int line = 1; line <= count; ++line) text += (line > 1 ? "\n" : "") + std::to_string(line);
+    return text;
+  };
+  const Fit fits[] = {
+      {24, 80, "c", "n", "Save?\n\n\nTitle:\nT\n\nComment:\nc\n\nNote:\nn\n\n(y/n) "},
+      // Short of one row: the first blank goes; of three, the first three.
+      {12, 80, "c", "n", "Save?\n\nTitle:\nT\n\nComment:\nc\n\nNote:\nn\n\n(y/n) "},
+      {10, 80, "c", "n", "Save?\nTitle:\nT\nComment:\nc\n\nNote:\nn\n\n(y/n) "},
+      {10, 40, "c", lines(30), "Save?\nTitle:\nT\nComment:\nc\nNote:\n1\n2\n(+28 lines)\n(y/n) "},
+      {10, 40, lines(3), lines(30),
+       "Save?\nTitle:\nT\nComment:\n1\n(+2 lines)\nNote:\n1\n(+29 lines)\n"
+       "(y/n) "},
+      {9, 40, "c", "1\n2\n3", "Save?\nTitle:\nT\nComment:\nc\nNote:\n1\n(+2 lines)\n(y/n) "},
+      // One more line of the note, a long one, said in the singular.
+      {10, 40, "c", "1\n2\n" + std::string(50, 'x'),
+       "Save?\nTitle:\nT\nComment:\nc\nNote:\n1\n2\n(+1 line)\n(y/n) "},
+      // A tab reaches the next eighth column: "\tab" takes 10 of 10, "\t\tb" two rows.
+      {10, 10, "\tab", "\t\tb\nx", "Save?\nTitle:\nT\nComment:\n\tab\nNote:\n\t\tb\nx\n(y/n) "},
+      {9, 10, "\tab", "\t\tb\nx", "Save?\nTitle:\nT\nComment:\n\tab\nNote:\n(+2 lines)\n(y/n) "},
+  };
+  for (const Fit& fit : fits) {
+    std::vector<ScreenPart> parts;
+    add_lines(parts, "Save?\n\n\n");
+    add_field(parts, "Title:\n%s\n\n", {ScreenPart::fixed, "T"});
+    add_field(parts, "Comment:\n%s\n\n",
+              {ScreenPart::cut, fit.comment, "(+%s lines)", "(+%s line)"});
+    add_field(parts, "Note:\n%s\n\n", {ScreenPart::cut, fit.note, "(+%s lines)", "(+%s line)"});
+    parts.push_back({ScreenPart::fixed, "(y/n) "});
+    const std::string shown = fit_to_screen(parts, {fit.rows, fit.columns}, true);
+    EXPECT_EQ(shown, fit.expected) << fit.rows << "x" << fit.columns;
+    EXPECT_LE(rows_taken(shown, fit.columns, true), fit.rows) << shown;
+  }
 }
 
 }  // namespace

@@ -209,6 +209,8 @@ TEST(PosixSaveFault, SaysWhatIsReallyWrong) {
       {EPERM, SaveStep::open_folder, SaveFault::not_permitted, "you may not write there"},
       // A sticky folder holding another user's note, in a folder the user may write.
       {EPERM, SaveStep::rename, SaveFault::not_permitted, "you may not write there"},
+      // No note in the way: a FUSE FAT driver refusing the name.
+      {EPERM, SaveStep::rename_new, SaveFault::name_refused, "refuses the name"},
       // A FAT driver's refusal of a name it cannot store.
       {EINVAL, SaveStep::rename, SaveFault::name_refused, "refuses the name"},
       {EILSEQ, SaveStep::rename, SaveFault::name_refused, "refuses the name"},

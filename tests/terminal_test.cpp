@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -418,6 +419,8 @@ struct EditorRun {
   std::string old_draft = {};     // a draft of that name an earlier run kept
   std::string on_path = {};       // instead of VISUAL: the editor is this program on the PATH
   unsigned short rows = 0;        // the terminal's height, when known
+  std::vector<std::string> arguments = {};  // after --lines
+  bool others = false;  // another user's lock on the title's draft, and kept draft "(2)"
 };
 
 void PrintTo(const EditorRun& run, std::ostream* os) {
@@ -438,6 +441,13 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
   lay_out_card(card, "folders");
   std::filesystem::create_directories(drafts);
   if (!c.old_draft.empty()) write_file(drafts / "Courses.txt", c.old_draft);
+  const std::vector<std::filesystem::path> theirs = {drafts / ".Courses.txt.lock",
+                                                     drafts / "Courses (2).txt"};
+  if (c.others)
+    for (const auto& file : theirs) {
+      write_file(file, "Beurre\n");
+      ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0);  // nobody's
+    }
   const auto editor = scratch.path / "fake-editor";
   write_file(editor, "#!/bin/sh\n" + c.script + "\n: >\"$0.ran\"\n");
   std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
@@ -455,11 +465,17 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
   if (!c.note.empty() && typing.back().after != ANOTHER) typing.push_back({ANOTHER, "n\n"});
   Job job;
   job.arguments = {"--lines"};
+  job.arguments.insert(job.arguments.end(), c.arguments.begin(), c.arguments.end());
   job.environment = {"VISUAL=" + editor.string(), "LC_ALL=C.UTF-8",
                      "XDG_STATE_HOME=" + (scratch.path / "state").string()};
   if (!c.on_path.empty()) {
+    // "editor->nano": Debian's editor, a link to the one its user chose.
+    const auto link = c.on_path.find("->");
+    const std::string program = link == std::string::npos ? c.on_path : c.on_path.substr(link + 2);
     std::filesystem::create_directory(scratch.path / "bin");
-    std::filesystem::rename(editor, scratch.path / "bin" / c.on_path);
+    std::filesystem::rename(editor, scratch.path / "bin" / program);
+    if (link != std::string::npos)
+      std::filesystem::create_symlink(program, scratch.path / "bin" / c.on_path.substr(0, link));
     job.environment[0] = "PATH=" + (scratch.path / "bin").string();
   }
   job.ignored = c.ignored;
@@ -475,10 +491,7 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
     EXPECT_EQ(read_file(note), c.note);
   // Gone once saved; kept, with what was written, when the run ended without.
   const auto draft = drafts / "Courses.txt";
-  if (c.draft.empty())
-    EXPECT_TRUE(std::filesystem::is_empty(drafts));
-  else
-    EXPECT_EQ(read_file(draft), c.draft);
+  EXPECT_EQ(c.draft.empty() ? c.draft : read_file(draft), c.draft);
   // Bracketed paste, on while lines are typed, is off again on every end.
   const auto count = [&](const std::string& text) {
     std::size_t found = 0;
@@ -487,12 +500,26 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
     return found;
   };
   EXPECT_EQ(count("\x1b[?2004h"), count("\x1b[?2004l"));
-  // A signal's end may leave the hidden file that held the draft's name.
-  EXPECT_EQ(std::count_if(
-                std::filesystem::directory_iterator(drafts), {},
-                [](const auto& file) { return !file.path().filename().string().starts_with('.'); }),
+  // Nothing left behind, not the hidden file that held the draft's name;
+  // and no end names a draft it does not keep.
+  struct stat owner = {};
+  EXPECT_EQ(std::count_if(std::filesystem::directory_iterator(drafts), {},
+                          [&](const auto& file) {
+                            return lstat(file.path().c_str(), &owner) == 0 &&
+                                   owner.st_uid == getuid();
+                          }),
             c.draft.empty() ? 0 : 1)
       << "a draft left behind";
+  if (c.draft.empty()) {
+    EXPECT_EQ(run.output.find("gardée dans"), std::string::npos);
+  }
+  for (const auto& file : c.others ? theirs : std::vector<std::filesystem::path>{})
+    EXPECT_EQ(read_file(file), "Beurre\n") << "theirs: " << file;
+  // The colours are taken back from the editor.
+  const auto editor_hint = run.raw.rfind("enregistrez-la, et fermez");
+  if (editor_hint != std::string::npos) {
+    EXPECT_GT(run.raw.rfind(RED_ON_BLACK), editor_hint) << "no colours after the editor";
+  }
 }
 
 const std::string SAVE_QUESTION = "Voulez-vous enregistrer cette note ?";
@@ -575,7 +602,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "Ce que vous avez écrit dans l'éditeur est gardé dans "},
         // A line typed past what the terminal keeps is refused, never taken
         // cut; the long note then typed has a summary that leaves the
-        // question on a 30-line screen.
+        // question on a 30-line screen, its blank lines dropped first.
         EditorRun{"ATypedLineAsLongAsTheTerminalKeeps",
                   "exit 3",
                   {{FAILED, LONG_LINE + "\n\n"},
@@ -585,8 +612,8 @@ INSTANTIATE_TEST_SUITE_P(
                   0,
                   "\r\n\r\n" + crlf_joined(LINES_1_TO_100),
                   "",
-                  "Note :\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n"
-                  "(... et 84 lignes de plus de la note)\n\n(o/n) ",
+                  "Voulez-vous enregistrer cette note ?\nTitre :\nCourses\nNote :\n" +
+                      numbered_lines(24) + "(... et 76 lignes de plus de la note)\n(o/n) ",
                   {},
                   "",
                   "",
@@ -654,6 +681,73 @@ INSTANTIATE_TEST_SUITE_P(
                   "\r\n\r\nBeurre",
                   "",
                   "Écrire une autre note ?\n(o/n) "},
+        // A draft refused and left as it was is asked about, never reopened
+        // at once; a no gives the note up.
+        EditorRun{"ARefusedDraftLeftAsItWasAsksFirst",
+                  "true",
+                  {{"Ouvrir l'éditeur à nouveau ?", "n\n"}},
+                  0,
+                  "",
+                  "",
+                  "Cette réponse dépasse 65536 octets, la place qu'il y a pour elle.\n"
+                  "Ouvrir l'éditeur à nouveau ?\n(o/n) ",
+                  {},
+                  std::string(70000, 'x')},
+        // Typed at a terminal, the note is kept and named on every end, on a
+        // line of its own below the hint left waiting.
+        EditorRun{"ATypedNoteIsKept",
+                  "exit 3",
+                  {{"(une ligne vide termine la note)", "Pain\n\n"}, {SAVE_QUESTION, "\x04"}},
+                  0,
+                  "",
+                  "Pain",
+                  "(o/n) \n" + TYPED_KEPT,
+                  {},
+                  "",
+                  "",
+                  0,
+                  {"--no-editor"}},
+        // On the card, the note is no draft's: Ctrl-C in the pause after names none.
+        EditorRun{"CtrlCOnceSaved",
+                  "printf Pain >\"$1\"",
+                  {SAVED[0], SAVED[1], {"Note créée !", "\x03"}},
+                  -SIGINT,
+                  "\r\n\r\nPain",
+                  "",
+                  "Note créée !"},
+        // Another user's lock and kept draft are theirs: the draft is "(3)".
+        EditorRun{"AnotherUsersDraftsAreTheirs",
+                  "printf Pain >>\"$1\"",
+                  SAVED,
+                  0,
+                  "\r\n\r\nPain",
+                  "",
+                  "",
+                  {},
+                  "",
+                  "",
+                  0,
+                  {},
+                  true},
+        // What was typed ahead of it never answers "another note?".
+        EditorRun{"TypedAheadNeverAnswersAnotherNote",
+                  "printf Pain >\"$1\"",
+                  {SAVED[0], {"lettre de votre PSP ?", "@CARD@\no\n"}, {ANOTHER, "n\n"}},
+                  0,
+                  "\r\n\r\nPain",
+                  "",
+                  "Écrire une autre note ?\n(o/n) "},
+        // Debian's editor is called by the name of the one it links to.
+        EditorRun{"DebiansEditorIsTheOneItNames",
+                  "printf Pain >\"$1\"",
+                  SAVED,
+                  0,
+                  "\r\n\r\nPain",
+                  "",
+                  "Écrivez la note dans nano,",
+                  {},
+                  "",
+                  "editor->nano"},
         EditorRun{"TheDraftStaysWhenTheRunEndsUnsaved",
                   "printf 'Pain\\n' >\"$1\"",
                   {{SAVE_QUESTION, "\x04"}},
@@ -677,6 +771,7 @@ struct WindowsSession {
   std::string note;                // its bytes
   std::vector<std::string> shown;  // what the screen shows, in this order
   bool draft_kept = false;
+  std::string draft = {};  // the kept draft's bytes, when given
 };
 
 void PrintTo(const WindowsSession& session, std::ostream* os) {
@@ -706,6 +801,7 @@ TEST_P(WindowsConsole, RunsAsAPersonMeetsIt) {
   // welcome would show, were it run.
   std::filesystem::create_directory(work);
   std::filesystem::copy_file(NOTECREATOR_EXE, work / "notepad.exe");
+  std::filesystem::copy_file(NOTECREATOR_EXE, work / "cmd.exe");
   std::filesystem::remove(letter);
   std::filesystem::create_directory_symlink(card, letter);
   restart_wine_server();
@@ -741,12 +837,14 @@ TEST_P(WindowsConsole, RunsAsAPersonMeetsIt) {
   bool kept = false;
   for (const auto& entry :
        std::filesystem::recursive_directory_iterator(std::filesystem::path(prefix) / "drive_c"))
-    if (entry.path().parent_path().filename() == "drafts" && entry.path().extension() == ".txt")
+    if (entry.path().parent_path().filename() == "drafts" && entry.path().extension() == ".txt") {
+      EXPECT_EQ(c.draft.empty() ? c.draft : read_file(entry.path()), c.draft);
       kept = std::filesystem::remove(entry.path());
+    }
   EXPECT_EQ(kept, c.draft_kept);
 }
 
-const std::string TITLE = "Title of the note :", YES_NO = "(y/n) ", SAVE = "Would you like to save";
+const std::string TITLE = "Title of the note:", YES_NO = "(y/n) ", SAVE = "Would you like to save";
 const std::string IN_NOTEPAD = "Write the note in Notepad", TAKE_CARD = "press Enter to use it";
 const std::string ANOTHER_NOTE = "Write another note?";
 // The draft is gone before another note is asked for, or the window closed
@@ -793,15 +891,32 @@ INSTANTIATE_TEST_SUITE_P(
                        "",
                        "",
                        {"cannot hold the character U+20AC", "The note was not saved."}},
-        WindowsSession{
-            "NoDisplayTypedLines",
-            "DISPLAY=",
-            steps({{TITLE, "visit\r"}, {YES_NO, "n\r"}, {"type the note here", "bread\r\r"}},
-                  SAVED_ON_K),
-            0,
-            "visit",
-            "\r\n\r\nbread",
-            {"type the note here instead.", "Done!"}},
+        // Each typed line is held to the console's code page, the first as the others.
+        WindowsSession{"NoDisplayTypedLines",
+                       "DISPLAY=",
+                       steps({{TITLE, "visit\r"},
+                              {YES_NO, "n\r"},
+                              {"type the note here", "bread\rprix 5\xe2\x82\xac ok\r\r"},
+                              {"U+20AC", "bread\r\r"}},
+                             SAVED_ON_K),
+                       0,
+                       "visit",
+                       "\r\n\r\nbread",
+                       {"type the note here instead.", "U+20AC", "Done!"}},
+        // A typed note is kept in UTF-8, and a kept draft opens again.
+        WindowsSession{"TypedNoteKeptInUtf8",
+                       "DISPLAY=",
+                       {{TITLE, "visit\r"},
+                        {YES_NO, "n\r"},
+                        {"type the note here", "caf\xc3\xa9\r\r"},
+                        {SAVE, ""},
+                        {YES_NO, "\x03"}},
+                       0x3a,
+                       "",
+                       "",
+                       {"The note you wrote is kept in C:\\users\\"},
+                       true,
+                       "caf\xc3\xa9"},
         // STATUS_CONTROL_C_EXIT, whose low byte a Unix parent sees.
         WindowsSession{"CtrlCAtTheSummary",
                        "",
@@ -815,6 +930,20 @@ INSTANTIATE_TEST_SUITE_P(
                        "",
                        {"The note you wrote is kept in C:\\users\\"},
                        true},
+        WindowsSession{
+            "AKeptDraftOpensAgain",
+            "",
+            steps({{TITLE,
+                    "@run d=\"$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/notecreator/"
+                    "drafts\"; mkdir -p \"$d\" && printf 'bread\\r\\n' >\"$d/visit.txt\""},
+                   {"", "visit\r"},
+                   {YES_NO, "n\r"},
+                   {"A draft of this note was kept", "@notepad close"}},
+                  SAVED_ON_K),
+            0,
+            "visit",
+            "\r\n\r\nbread",
+            {"A draft of this note was kept", "Done!"}},
         // Nothing in the title reaches the editor expanded, and a long one fits.
         WindowsSession{"TheUsersEditorGetsTheDraftsOwnPath",
                        "EDITOR=notepad",

@@ -17,6 +17,12 @@ std::optional<std::u16string> decode_code_page(std::string_view bytes, unsigned 
 // the console's code page on Windows, and otherwise in ASCII, the accents
 // dropped ("..." for "\u2026").
 std::string for_output(std::string_view utf8);
+// Host-specific: whether what is shown counts its characters as UTF-8
+// sequences (POSIX, and code page 65001), rather than a byte each.
+bool output_is_utf8();
+// Host-specific: text meant for standard output as standard error shows
+// it, when the two are in different code pages (a console and a file).
+std::string for_error_stream(std::string_view text);
 // Host-specific: UTF-8 text in a Windows code page, what it cannot hold
 // spelled in ASCII.
 std::string in_code_page(std::string_view utf8, unsigned code_page);
@@ -33,8 +39,9 @@ bool locale_is_utf8(const char* lc_all, const char* lc_ctype, const char* lang);
 // The code page a title was typed in: the console's, or the ANSI one when
 // the input is redirected.
 unsigned title_code_page();
-// The code page the program's output is shown in.
+// The code page standard output is shown in, and standard error.
 unsigned output_code_page();
+unsigned error_code_page();
 
 // The one rule for what reaches a note from outside the code page: text in
 // a code page, character by character; nothing when a character cannot be

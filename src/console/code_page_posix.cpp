@@ -77,3 +77,11 @@ std::string for_output(std::string_view utf8) {
              ? std::string(utf8)
              : ascii_spelling(utf8);
 }
+
+bool output_is_utf8() {
+  return true;
+}
+
+std::string for_error_stream(std::string_view text) {
+  return std::string(text);
+}

@@ -30,12 +30,29 @@ unsigned title_code_page() {
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 ? GetConsoleCP() : GetACP();
 }
 
-// The console shows text in its output code page; elsewhere (a file, a
-// pipe) text is read as ANSI, as it is written to one.
-unsigned output_code_page() {
+// A console shows text in its output code page; elsewhere (a file, a pipe)
+// text is read as ANSI, as it is written to one. Each stream is its own.
+unsigned stream_code_page(DWORD stream) {
   DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0 ? GetConsoleOutputCP()
-                                                                    : GetACP();
+  return GetConsoleMode(GetStdHandle(stream), &mode) != 0 ? GetConsoleOutputCP() : GetACP();
+}
+
+unsigned output_code_page() {
+  return stream_code_page(STD_OUTPUT_HANDLE);
+}
+
+unsigned error_code_page() {
+  return stream_code_page(STD_ERROR_HANDLE);
+}
+
+bool output_is_utf8() {
+  return output_code_page() == CP_UTF8;
+}
+
+std::string for_error_stream(std::string_view text) {
+  const unsigned out = output_code_page();
+  const unsigned err = error_code_page();
+  return out == err ? std::string(text) : narrow(widen(text, out), err);
 }
 
 namespace {

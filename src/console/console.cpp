@@ -1,5 +1,7 @@
 #include "console/console.h"
 
+#include "console/code_page.h"
+
 #include <cstdlib>
 
 namespace {
@@ -22,6 +24,7 @@ int raw_get(Console& console) {
       return EOF;
     }
     std::clearerr(console.in);
+    if (console.on_resize && take_resize()) console.on_resize();
     c = std::getc(console.in);
   }
   return c;
@@ -46,6 +49,22 @@ int next_char(Console& console) {
 
 // Adds c to the answer, or, past its bound, passes over it. False once the
 // answer has run on past max_passed_over: the input is then taken as ended.
+// For people at a terminal, whatever follows a hint left waiting (an
+// answer never typed) starts a line of its own.
+void close_open_line(Console& console) {
+  if (!console.redraws || !console.line_open) return;
+  console.line_open = false;
+  set_line_open(false);
+  remember_shown(console, "\n");
+  (void)write_fully(console.out, "\n");
+}
+
+void track_open_line(Console& console, std::string_view shown) {
+  if (!console.redraws || shown.empty()) return;
+  console.line_open = !shown.ends_with('\n');
+  set_line_open(console.line_open);
+}
+
 bool take(Console& console, Answer& answer, int c, std::size_t max_length) {
   if (answer.text.size() == max_length) answer.too_long = true;
   if (answer.too_long) return pass_over(console, 1);
@@ -112,6 +131,10 @@ std::optional<Answer> read_line(Console& console, std::size_t max_length) {
   for (; c != EOF && c != '\n'; c = next_char(console))
     if (!take(console, line, c, max_length)) return std::nullopt;
   if (console.input_failed) return std::nullopt;
+  if (c == '\n' && console.line_open) {  // its Enter, echoed, ended the line
+    console.line_open = false;
+    set_line_open(false);
+  }
   line.refused = console.refused;
   line.cut = console.line_limit != 0 && !line.too_long && line.text.size() == console.line_limit;
   return line;
@@ -158,6 +181,8 @@ bool colours_refused() {
 
 bool print(Console& console, std::string_view text) {
   resume_colours(console);
+  close_open_line(console);
+  track_open_line(console, text);
   if (console.redraws) remember_shown(console, text);
   return write_fully(console.out, text);
 }
@@ -168,8 +193,10 @@ bool print(Console& console, std::string_view format, std::string_view field) {
 
 // Nothing to do about a failed error line: the exit status tells what happened.
 void print_error(Console& console, std::string_view text) {
+  close_open_line(console);
+  track_open_line(console, text);
   if (console.redraws) remember_shown(console, text);
-  (void)write_fully(console.err, text);
+  (void)write_fully(console.err, for_error_stream(text));
 }
 
 void print_error(Console& console, std::string_view format, std::string_view field) {

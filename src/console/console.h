@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,25 +17,28 @@ struct Console {
   std::FILE* err = stderr;
   // Windows: typed at a console window (console_input), and read as its
   // characters, a line at a time, in its input code page.
-  std::string typed;              // the line read from it
-  std::string refused;            // a character of that line its code page cannot hold
-  std::size_t typed_at = 0;       // how much of it has been read
-  std::size_t passed_over = 0;    // bytes passed over since the answer being read began
-  std::size_t line_limit = 0;     // the longest line the input's terminal keeps, if it cuts
-  int unread = no_char;           // a character given back to the stream
-  int peeked = no_char;           // the character read after a lone carriage return
-  bool styled = false;            // out takes clears (a terminal or console window)
-  bool coloured = false;          // and colours: styled, and NO_COLOR not set
-  bool unread_ends_word = false;  // it is the whitespace that ended the last word
-  bool input_failed = false;      // a read failed, which is not the end of input; later reads
-                                  // all give the end of input
-  bool input_abandoned = false;   // an answer ran on past max_passed_over: taken as the end
-  bool interactive = false;       // a person types: input and output are a terminal
-  bool console_input = false;     // Windows: input is a console window
-  bool typed_ended = false;       // Windows: Ctrl-Z ended the typed input
-  bool redraws = false;           // what was shown since the last clear is shown again after a
-                                  // stop, when the program is continued in the foreground
-  bool paste_marks = false;       // the terminal marks what is pasted (bracketed paste)
+  std::string typed;                // the line read from it
+  std::string refused;              // a character of that line its code page cannot hold
+  std::size_t typed_at = 0;         // how much of it has been read
+  std::size_t passed_over = 0;      // bytes passed over since the answer being read began
+  std::size_t line_limit = 0;       // the longest line the input's terminal keeps, if it cuts
+  int unread = no_char;             // a character given back to the stream
+  int peeked = no_char;             // the character read after a lone carriage return
+  bool styled = false;              // out takes clears (a terminal or console window)
+  bool coloured = false;            // and colours: styled, and NO_COLOR not set
+  bool unread_ends_word = false;    // it is the whitespace that ended the last word
+  bool input_failed = false;        // a read failed, which is not the end of input; later reads
+                                    // all give the end of input
+  bool input_abandoned = false;     // an answer ran on past max_passed_over: taken as the end
+  bool interactive = false;         // a person types: input and output are a terminal
+  bool console_input = false;       // Windows: input is a console window
+  bool typed_ended = false;         // Windows: Ctrl-Z ended the typed input
+  bool redraws = false;             // what was shown since the last clear is shown again after a
+                                    // stop, when the program is continued in the foreground
+  bool paste_marks = false;         // the terminal marks what is pasted (bracketed paste)
+  std::function<void()> on_resize;  // while watched: draws the screen again for a resized window
+  bool line_open = false;           // while redraws: what was shown last ends in an open line (a
+                                    // hint, a prompt) that nothing typed has ended yet
 };
 
 // The program's console over the standard streams, set up for this host.
@@ -143,8 +147,22 @@ void hand_over_terminal(Console& console);
 void take_back_terminal(Console& console);
 
 // Host-specific: a line for standard error should the program be ended by a
-// signal (Ctrl-C, a closed window) from now on; empty for none.
+// signal (Ctrl-C, a closed window) from now on; empty for none. It starts a
+// line of its own.
 void set_last_words(std::string_view text);
+// Host-specific: while on, a resized window interrupts a read, which calls
+// console.on_resize and reads on (at a POSIX terminal, for people).
+void watch_resizes(Console& console, bool on);
+// Host-specific: whether the window was resized since the last call.
+bool take_resize();
+
+// Host-specific: should a signal end the program, the lock file that holds
+// a draft's name goes, and the draft too when it is empty (paths in UTF-8;
+// empty for none).
+void set_signal_leftovers(std::string_view lock, std::string_view draft);
+
+// Host-specific: whether the screen's last line is left open, for the last words.
+void set_line_open(bool open);
 
 // Whether the window closes when the program ends, so that its last lines
 // would go unread: the program is the only one on its console (started
@@ -168,7 +186,7 @@ int read_typed(Console& console);
 bool wait_for_input(std::FILE* in);
 
 // Host-specific: while held, Ctrl-C and the other signals that end the
-// program wait; they act once released.
+// program wait; they act once released. Holds nest.
 void hold_interrupts();
 void release_interrupts();
 

@@ -1,6 +1,7 @@
 #include "console/editor.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -40,6 +41,27 @@ std::string_view utf8_prefix(std::string_view title, std::size_t most) {
   while (cut > 0 && (static_cast<unsigned char>(title[cut]) & utf8_lead_mask) == utf8_continuation)
     --cut;
   return title.substr(0, cut);
+}
+
+std::string title_digest(std::string_view title) {
+  // FNV-1a: short, and the same on every host and in every build.
+  constexpr std::uint32_t offset_basis = 2166136261U;
+  constexpr std::uint32_t prime = 16777619U;
+  constexpr std::string_view digits = "0123456789abcdef";
+  constexpr unsigned nibble_bits = 4;
+  constexpr std::uint32_t nibble = 0xf;
+  std::uint32_t hash = offset_basis;
+  for (const char c : title) hash = (hash ^ static_cast<unsigned char>(c)) * prime;
+  std::string digest(title_digest_length, ' ');
+  for (std::size_t at = title_digest_length; at > 1; --at, hash >>= nibble_bits)
+    digest[at - 1] = digits[hash & nibble];
+  return digest;
+}
+
+std::string draft_stem(std::string_view title, std::size_t most) {
+  if (title.size() <= most) return std::string(title);
+  return std::string(utf8_prefix(title, most - std::min(most, title_digest_length))) +
+         title_digest(title);
 }
 
 std::string note_from_draft(std::string_view bytes) {

@@ -49,6 +49,14 @@ std::string editor_name(std::string_view command);
 // characters, never inside one (a file system such as APFS refuses half).
 std::string_view utf8_prefix(std::string_view title, std::size_t most);
 
+// What a draft's name ends with when the title is cut to make it: a blank
+// and a digest of the whole title, so that two titles never share a draft.
+inline constexpr std::size_t title_digest_length = 9;
+std::string title_digest(std::string_view title);
+// A draft's name for a UTF-8 title, without ".txt": the title, or, longer
+// than most bytes, its start and its digest in most bytes at the most.
+std::string draft_stem(std::string_view title, std::size_t most);
+
 // The keys that save and close an editor, for those people meet first
 // (nano, vi and vim, Notepad); empty for others.
 std::string_view editor_keys(const MessageCatalogue& texts, std::string_view name);

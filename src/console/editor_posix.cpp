@@ -1,5 +1,6 @@
 // The editor on POSIX hosts: run through the shell, as VISUAL and EDITOR
 // have always been, so that "code --wait" or "nano -w" work as written.
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -95,8 +96,14 @@ Claim claim_name(const std::string& folder, const std::string& name, std::shared
   const std::string lock_path = folder + "/." + name + ".lock";
   for (int attempt = 0; attempt < 3; ++attempt) {
     const int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    // Another user's, in a shared temporary folder: that name is theirs.
+    // Another user's, in a shared temporary folder: that name is theirs,
+    // even to root, who may open it.
     if (fd < 0) return errno == EACCES || errno == ELOOP ? Claim::in_use : Claim::failed;
+    struct stat owner = {};
+    if (fstat(fd, &owner) != 0 || owner.st_uid != getuid()) {
+      close(fd);
+      return Claim::in_use;
+    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
       close(fd);
       return errno == EWOULDBLOCK ? Claim::in_use : Claim::failed;
@@ -106,7 +113,10 @@ Claim claim_name(const std::string& folder, const std::string& name, std::shared
     struct stat named = {};
     if (fstat(fd, &held) == 0 && lstat(lock_path.c_str(), &named) == 0 &&
         held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+      std::string draft_path = folder;
+      set_signal_leftovers(lock_path, draft_path.append("/").append(name));
       claim = std::shared_ptr<void>(nullptr, [fd, lock_path](void*) {
+        set_signal_leftovers({}, {});
         unlink(lock_path.c_str());
         close(fd);
       });
@@ -115,6 +125,27 @@ Claim claim_name(const std::string& folder, const std::string& name, std::shared
     close(fd);
   }
   return Claim::in_use;
+}
+
+// The locks of runs that ended without letting go (killed): the user's own
+// that no run holds go, so that none stays for a title never typed again.
+void remove_unheld_locks(const std::string& folder) {
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return;
+  for (const dirent* entry; (entry = readdir(listing)) != nullptr;) {
+    const std::string_view name = entry->d_name;
+    if (!name.starts_with('.') || !name.ends_with(".lock")) continue;
+    const std::string path = folder + "/" + std::string(name);
+    const UniqueFd lock(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat held = {};
+    struct stat named = {};
+    if (lock.fd >= 0 && fstat(lock.fd, &held) == 0 && S_ISREG(held.st_mode) &&
+        held.st_uid == getuid() && flock(lock.fd, LOCK_EX | LOCK_NB) == 0 &&
+        lstat(path.c_str(), &named) == 0 && named.st_ino == held.st_ino &&
+        named.st_dev == held.st_dev)
+      unlink(path.c_str());
+  }
+  closedir(listing);
 }
 
 }  // namespace
@@ -138,8 +169,9 @@ std::optional<Editor> choose_editor() {
 }
 
 std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
-  const std::string stem(utf8_prefix(title, max_draft_stem));
+  const std::string stem = draft_stem(title, max_draft_stem);
   const std::string folder = drafts_folder();
+  remove_unheld_locks(folder);
   for (int number = 1; number <= draft_names; ++number) {
     const std::string name =
         number == 1 ? stem + ".txt" : stem + " (" + std::to_string(number) + ").txt";

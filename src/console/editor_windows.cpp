@@ -4,6 +4,8 @@
 // (code --wait) gets the path through a variable, expanded once.
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -118,12 +120,37 @@ std::optional<std::shared_ptr<void>> claim_name(const std::wstring& draft) {
   HANDLE lock = CreateFileW((draft + L".lock").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (lock == INVALID_HANDLE_VALUE) return std::nullopt;
-  return std::shared_ptr<void>(nullptr, [lock](void*) { CloseHandle(lock); });
+  set_signal_leftovers({}, narrow(draft, CP_UTF8));
+  return std::shared_ptr<void>(nullptr, [lock](void*) {
+    set_signal_leftovers({}, {});
+    CloseHandle(lock);
+  });
+}
+
+// Whether a file is another user's: its owner known, and not this user.
+// A file system without owners (FAT) has none of another's.
+bool owned_by_another(const std::wstring& path) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR security = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                            nullptr, nullptr, nullptr, &security) != ERROR_SUCCESS)
+    return false;
+  const std::unique_ptr<void, decltype(&LocalFree)> held(security, &LocalFree);
+  HANDLE token = nullptr;
+  if (owner == nullptr || OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) == 0)
+    return false;
+  const UniqueHandle token_held(token);
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> user(size);
+  if (size == 0 || GetTokenInformation(token, TokenUser, user.data(), size, &size) == 0)
+    return false;
+  return EqualSid(owner, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid) == 0;
 }
 
 // The title as a draft's name, cut so that a path in a folder of that
 // length fits MAX_PATH: between two characters, never in a surrogate pair.
-std::optional<std::wstring> draft_stem(std::string_view title, std::size_t folder_length) {
+std::optional<std::wstring> windows_draft_stem(std::string_view title, std::size_t folder_length) {
   const std::optional<std::u16string> decoded = decode_code_page(title, title_code_page());
   if (!decoded) return std::nullopt;
   std::wstring stem(decoded->begin(), decoded->end());
@@ -131,8 +158,10 @@ std::optional<std::wstring> draft_stem(std::string_view title, std::size_t folde
       MAX_PATH - 1 -
       std::min<std::size_t>(folder_length + longest_name_end + lock_end, MAX_PATH - 1);
   if (stem.size() > room) {
-    stem.resize(room);
+    const std::string digest = title_digest(title);
+    stem.resize(room - std::min(room, digest.size()));
     if (!stem.empty() && IS_HIGH_SURROGATE(stem.back())) stem.pop_back();
+    stem.append(digest.begin(), digest.end());
   }
   return stem;
 }
@@ -143,13 +172,16 @@ std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
   const std::wstring folder = drafts_folder();
   const std::size_t length = folder.size();
   if (length == 0 || length >= MAX_PATH) return std::nullopt;
-  const std::optional<std::wstring> stem = draft_stem(title, length);
+  const std::optional<std::wstring> stem = windows_draft_stem(title, length);
   if (!stem) return std::nullopt;
   for (int number = 1; number <= draft_names; ++number) {
     const std::wstring path =
         folder + *stem + (number == 1 ? L"" : L" (" + std::to_wstring(number) + L")") + L".txt";
     std::optional<std::shared_ptr<void>> claim = claim_name(path);
-    if (!claim && GetLastError() == ERROR_SHARING_VIOLATION) continue;  // another run's
+    // Another run's, or another user's in a shared temporary folder.
+    if (!claim &&
+        (GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_ACCESS_DENIED))
+      continue;
     if (!claim) return std::nullopt;
     Draft draft{narrow(path, CP_UTF8), narrow(path, output_code_page()), false, *claim};
     const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -160,7 +192,9 @@ std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
     // offered; taken as new when empty; else it stays as it is.
     WIN32_FILE_ATTRIBUTE_DATA status = {};
     if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &status) == 0 ||
-        (status.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        (status.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+            0 ||
+        owned_by_another(path))
       continue;
     draft.kept = status.nFileSizeLow != 0 || status.nFileSizeHigh != 0;
     if (!draft.kept || kept == KeptDrafts::offered) return draft;
@@ -170,17 +204,25 @@ std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
 
 EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft) {
   const std::wstring path = widen(draft.path, CP_UTF8);
-  const std::wstring command = widen(editor.command, CP_UTF8);
   // A program is started as itself; anything else (a script) by the
   // command processor, with the draft's path in a variable of its own.
-  std::wstring program = editor.host_own
-                             ? system_program(L"notepad.exe")
-                             : find_program(widen(command_program(editor.command), CP_UTF8));
-  const bool direct = ends_with_any_case(program, L".exe") || ends_with_any_case(program, L".com");
-  if (!direct) program = system_program(L"cmd.exe");
-  const std::wstring quoted_program = L"\"" + program + L"\"";
-  std::wstring line = editor.host_own ? editor_command_line(quoted_program, path, {})
-                                      : editor_command_line(command, path, direct ? L"" : program);
+  // Found by its full path, and run by it: never a bare name, which the
+  // command processor would look for in the current folder first.
+  const std::string_view named = command_program(editor.command);
+  const std::wstring found =
+      editor.host_own ? system_program(L"notepad.exe") : find_program(widen(named, CP_UTF8));
+  const bool direct = ends_with_any_case(found, L".exe") || ends_with_any_case(found, L".com");
+  const std::wstring program = direct ? found : system_program(L"cmd.exe");
+  if (found.empty() || program.empty()) return EditorEnd::not_started;
+  // The command, its program by that path; its arguments as written.
+  std::size_t rest = static_cast<std::size_t>(named.data() - editor.command.data()) + named.size();
+  if (rest < editor.command.size() && editor.command[rest] == '"') ++rest;  // its closing quote
+  const std::wstring quoted_found = L"\"" + found + L"\"";
+  std::wstring line =
+      editor.host_own
+          ? editor_command_line(quoted_found, path, {})
+          : editor_command_line(quoted_found + widen(editor.command.substr(rest), CP_UTF8), path,
+                                direct ? L"" : program);
   SetEnvironmentVariableW(draft_variable, direct ? nullptr : path.c_str());
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -232,13 +274,15 @@ DraftNote read_draft(const Draft& draft, std::size_t max_length) {
 }
 
 bool write_draft(const Draft& draft, std::string_view note) {
+  // Drafts are UTF-8, as Notepad and other editors read them.
+  const std::string utf8 = narrow(widen(note, title_code_page()), CP_UTF8);
   const UniqueHandle file(CreateFileW(widen(draft.path, CP_UTF8).c_str(), GENERIC_WRITE, 0, nullptr,
                                       TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.handle == INVALID_HANDLE_VALUE) return false;
   DWORD put = 0;
-  return note.empty() || (WriteFile(file.handle, note.data(), static_cast<DWORD>(note.size()), &put,
+  return utf8.empty() || (WriteFile(file.handle, utf8.data(), static_cast<DWORD>(utf8.size()), &put,
                                     nullptr) != 0 &&
-                          put == note.size());
+                          put == utf8.size());
 }
 
 bool remove_draft(const Draft& draft) {

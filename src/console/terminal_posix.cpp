@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "console/console.h"
 #include "console/signals_posix.h"
@@ -37,6 +39,13 @@ constexpr std::array<int, 3> stop_signals = {SIGTSTP, SIGTTIN, SIGTTOU};
 constexpr std::size_t max_last_words = 8192;
 std::array<char, max_last_words> last_words{};
 volatile std::size_t last_words_length = 0;
+volatile std::sig_atomic_t line_open = 0;
+volatile std::sig_atomic_t resized = 0;
+// What a signal's end removes: a draft's lock, and its draft when empty.
+constexpr std::size_t max_leftover_path = 4096;
+std::array<char, max_leftover_path> leftover_lock{};
+std::array<char, max_leftover_path>
+    leftover_draft{};                           // the screen's last line is a hint left waiting
 volatile std::sig_atomic_t colours_wanted = 0;  // the run has its colours on
 volatile std::sig_atomic_t colours_shown = 0;   // the terminal shows them now
 int styled_fd = -1;
@@ -179,6 +188,12 @@ void set_signal_blocked(int signal_number, bool blocked) {
 void on_exit_signal(int signal_number) {
   put_back_attributes();
   discard_input(STDIN_FILENO);
+  if (last_words_length > 0 && line_open != 0) (void)write_all_fd(STDERR_FILENO, "\n");
+  struct stat draft = {};
+  if (leftover_draft[0] != '\0' && lstat(leftover_draft.data(), &draft) == 0 &&
+      S_ISREG(draft.st_mode) && draft.st_size == 0)
+    unlink(leftover_draft.data());
+  if (leftover_lock[0] != '\0') unlink(leftover_lock.data());
   (void)write_all_fd(STDERR_FILENO, std::string_view(last_words.data(), last_words_length));
   set_handler(signal_number, SIG_DFL);
   raise(signal_number);  // delivered as the handler returns
@@ -200,6 +215,12 @@ void on_stop_signal(int signal_number) {
   show_paste_marks();
   redraw_screen();
   errno = saved_errno;
+}
+
+// A resized window: a read waiting is interrupted (no SA_RESTART), so that
+// the screen is drawn again for it.
+void on_resize_signal(int /*signal_number*/) {
+  resized = 1;
 }
 
 // ==== Setting up ====
@@ -228,6 +249,7 @@ bool terminal_is_dumb() {
 }
 
 sigset_t held_signals_before;
+int holds = 0;
 // The terminal's settings while another program has it, to be put back after.
 termios settings_before{};
 bool settings_saved = false;
@@ -255,7 +277,10 @@ Console open_standard_console() {
 
 void clear_screen(Console& console) {
   if (!console.styled) return;
+  console.line_open = false;  // the clear starts the screen anew
   print(console, cursor_home_and_erase);
+  console.line_open = false;
+  line_open = 0;
   sigset_t before;
   hold_stops_and_exits(&before);
   screen_length = 0;
@@ -351,6 +376,37 @@ void set_last_words(std::string_view text) {
   if (length > 0) restore_terminal_on_every_exit();
 }
 
+void watch_resizes(Console& console, bool on) {
+  if (!console.redraws) return;
+  struct sigaction action = {};
+  action.sa_handler = on ? on_resize_signal : SIG_DFL;  // SIGWINCH's default: nothing
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGWINCH, &action, nullptr);
+  resized = 0;
+}
+
+bool take_resize() {
+  const bool was = resized != 0;
+  resized = 0;
+  return was;
+}
+
+void set_signal_leftovers(std::string_view lock, std::string_view draft) {
+  sigset_t before;
+  hold_stops_and_exits(&before);
+  for (auto [path, kept] : {std::pair{lock, &leftover_lock}, std::pair{draft, &leftover_draft}}) {
+    const bool fits = path.size() < kept->size();
+    std::copy_n(path.begin(), fits ? path.size() : 0, kept->begin());
+    (*kept)[fits ? path.size() : 0] = '\0';
+  }
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+  if (!lock.empty()) restore_terminal_on_every_exit();
+}
+
+void set_line_open(bool open) {
+  line_open = open ? 1 : 0;
+}
+
 bool window_closes_with_program() {
   return false;
 }
@@ -382,13 +438,16 @@ bool wait_for_input(std::FILE* in) {
   return true;
 }
 
+// Holds nest: the last release puts back what the first hold found.
 void hold_interrupts() {
+  sigset_t before;
   const sigset_t set = signal_set(exit_signals);
-  sigprocmask(SIG_BLOCK, &set, &held_signals_before);
+  sigprocmask(SIG_BLOCK, &set, &before);
+  if (holds++ == 0) held_signals_before = before;
 }
 
 void release_interrupts() {
-  sigprocmask(SIG_SETMASK, &held_signals_before, nullptr);
+  if (holds > 0 && --holds == 0) sigprocmask(SIG_SETMASK, &held_signals_before, nullptr);
 }
 
 std::optional<ScreenSize> screen_size(const Console& console) {

@@ -23,22 +23,35 @@ constexpr std::size_t console_read_size = 4096;
 constexpr int handler_start_tries = 100;
 constexpr DWORD handler_start_step_ms = 10;
 
-std::atomic<bool> interrupts_held{false};
+std::atomic<int> interrupts_held{0};  // holds nest: released by the last
 std::atomic<bool> interrupted{false};
+std::atomic<bool> editor_has_console{false};
 std::mutex last_words_lock;
 std::string last_words;
+bool line_open = false;       // the screen's last line is a hint left waiting
+std::wstring leftover_draft;  // removed by a signal's end when empty
 
 // Runs on its own thread when Ctrl-C is pressed or the window is closed; the
 // event takes its usual course (the program ends) once interrupts are
 // released, and the last words are said.
 BOOL WINAPI wait_for_release(DWORD event) {
+  // Ctrl-C in the editor is the editor's; how the program found Ctrl-C
+  // (ignored, maybe, by whoever started it) is never changed.
+  if (event == CTRL_C_EVENT && editor_has_console.load()) return TRUE;
   interrupted = true;
-  while (interrupts_held.load()) Sleep(1);
+  while (interrupts_held.load() > 0) Sleep(1);
   const std::lock_guard lock(last_words_lock);
   DWORD written = 0;
+  if (!last_words.empty() && line_open)
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), "\r\n", 2, &written, nullptr);
   if (!last_words.empty())
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), last_words.data(),
               static_cast<DWORD>(last_words.size()), &written, nullptr);
+  WIN32_FILE_ATTRIBUTE_DATA draft = {};
+  if (!leftover_draft.empty() &&
+      GetFileAttributesExW(leftover_draft.c_str(), GetFileExInfoStandard, &draft) != 0 &&
+      draft.nFileSizeLow == 0 && draft.nFileSizeHigh == 0)
+    DeleteFileW(leftover_draft.c_str());
   // Ctrl-C and Ctrl-Break end the program here, with the status that says
   // so (Wine's own handler would end it with 0); a closed window takes its
   // usual course.
@@ -49,7 +62,9 @@ BOOL WINAPI wait_for_release(DWORD event) {
 // Runs a command of the command processor's, from the system folder (never
 // one planted in the current folder), and waits for it.
 void run_console_command(const wchar_t* command) {
-  std::wstring line = L"\"" + system_program(L"cmd.exe") + L"\" /d /c " + command;
+  const std::wstring program = system_program(L"cmd.exe");
+  if (program.empty()) return;
+  std::wstring line = L"\"" + program + L"\" /d /c " + command;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -66,7 +81,7 @@ void run_console_command(const wchar_t* command) {
 std::wstring system_program(std::wstring_view name) {
   std::array<wchar_t, MAX_PATH + 1> folder{};
   const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-  if (length == 0 || length >= folder.size()) return std::wstring(name);
+  if (length == 0 || length >= folder.size()) return {};  // never a bare name
   return std::wstring(folder.data(), length) + L"\\" + std::wstring(name);
 }
 
@@ -92,7 +107,29 @@ Console open_standard_console() {
 
 // The command processor is the Windows console's own way to clear and colour.
 void clear_screen(Console& console) {
-  if (console.styled) run_console_command(L"cls");
+  if (!console.styled) return;
+  console.line_open = false;
+  set_line_open(false);
+  run_console_command(L"cls");
+}
+
+// The console keeps its own screen in step with its window.
+void watch_resizes(Console& /*console*/, bool /*on*/) {}
+
+bool take_resize() {
+  return false;
+}
+
+// The lock goes by itself, with the handle that holds it.
+void set_signal_leftovers(std::string_view /*lock*/, std::string_view draft) {
+  std::wstring path = widen(draft, CP_UTF8);
+  const std::lock_guard lock(last_words_lock);
+  leftover_draft = std::move(path);
+}
+
+void set_line_open(bool open) {
+  const std::lock_guard lock(last_words_lock);
+  line_open = open;
 }
 
 // The colours stay after the program ends: "color" changes the whole window.
@@ -122,11 +159,11 @@ void hand_over_terminal(Console& console) {
   for (std::size_t i = 0; i < console_handles.size(); ++i)
     modes_saved[i] = GetConsoleMode(GetStdHandle(console_handles[i]), &modes_before[i]) != 0;
   discard_typed_ahead(console);  // none of it is for the other program
-  SetConsoleCtrlHandler(nullptr, TRUE);
+  editor_has_console = true;
 }
 
 void take_back_terminal(Console& /*console*/) {
-  SetConsoleCtrlHandler(nullptr, FALSE);
+  editor_has_console = false;
   for (std::size_t i = 0; i < console_handles.size(); ++i)
     if (modes_saved[i]) SetConsoleMode(GetStdHandle(console_handles[i]), modes_before[i]);
 }
@@ -216,11 +253,11 @@ bool wait_for_input(std::FILE* /*in*/) {
 }
 
 void hold_interrupts() {
-  interrupts_held = true;
+  ++interrupts_held;
 }
 
 void release_interrupts() {
-  interrupts_held = false;
+  --interrupts_held;
 }
 
 // A console window shows again what it showed, and pastes as typed keys.

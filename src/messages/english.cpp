@@ -69,6 +69,13 @@ const MessageCatalogue catalogue = {
     .another_note = "Write another note?\n",
     .more_lines = "(... and %s more lines of the note)",
     .more_comment_lines = "(... and %s more lines of the comment)",
+    .more_line = "(... and %s more line of the note)",
+    .more_comment_line = "(... and %s more line of the comment)",
+    .card_not_listed =
+        "There is no card number %s: type one of the numbers shown, or where the card is.\n",
+    .title_again = "Type another title for this note.\n",
+    .ask_editor_again = "Open the editor again?\n",
+    .notepad = "Notepad",
     .draft_offered = "A draft of this note was kept: it opens with what you wrote.\n",
     .usage =
         "Usage: %s [-l | --lines [--no-editor]]\n"
@@ -118,5 +125,8 @@ MessageCatalogue people_catalogue() {
   MessageCatalogue texts = catalogue;
   texts.ask_comment = "Would you like to add a comment?\n";
   texts.ask_save = "Would you like to save this note?\n\n\n\n";
+  texts.ask_title = "Title of the note:\n";
+  texts.summary_comment = "Comment:\n%s\n\n";
+  texts.summary_note = "Note:\n%s\n\n";
   return texts;
 }

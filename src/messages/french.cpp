@@ -75,6 +75,14 @@ const MessageCatalogue catalogue = {
     .another_note = "Écrire une autre note ?\n",
     .more_lines = "(... et %s lignes de plus de la note)",
     .more_comment_lines = "(... et %s lignes de plus du commentaire)",
+    .more_line = "(... et %s ligne de plus de la note)",
+    .more_comment_line = "(... et %s ligne de plus du commentaire)",
+    .card_not_listed =
+        "Il n'y a pas de carte numéro %s : tapez un des numéros affichés, ou "
+        "l'endroit où est la carte.\n",
+    .title_again = "Tapez un autre titre pour cette note.\n",
+    .ask_editor_again = "Ouvrir l'éditeur à nouveau ?\n",
+    .notepad = "Bloc-notes",
     .draft_offered =
         "Un brouillon de cette note a été gardé : il s'ouvre avec ce que vous avez écrit.\n",
     .usage =

@@ -72,9 +72,15 @@ struct MessageCatalogue {
   // how many of its lines are not shown. No line feed: the format's own follows.
   std::string_view more_lines;
   std::string_view more_comment_lines;  // the same for the comment
-  std::string_view draft_offered;       // the editor opens a kept draft of a note of that title
-  std::string_view usage;               // for --help; "%s" is the program's name
-  char yes_letter;                      // the only answer that means yes
+  std::string_view more_line;           // the same, for one line
+  std::string_view more_comment_line;
+  std::string_view card_not_listed;   // --lines: "%s" is a number typed that no card has
+  std::string_view title_again;       // --lines: after a no to replacing, above the title prompt
+  std::string_view ask_editor_again;  // a yes/no question, after the draft was refused unchanged
+  std::string_view notepad;           // Windows' own editor, as its window names it
+  std::string_view draft_offered;     // the editor opens a kept draft of a note of that title
+  std::string_view usage;             // for --help; "%s" is the program's name
+  char yes_letter;                    // the only answer that means yes
   std::string_view yes_word;  // --lines: means yes too, as the letter does there in any case
   std::string_view no_word;   // --lines: means no, as n does, in any case
 };
@@ -147,6 +153,12 @@ inline constexpr std::array text_fields = {
     &MessageCatalogue::another_note,
     &MessageCatalogue::more_lines,
     &MessageCatalogue::more_comment_lines,
+    &MessageCatalogue::more_line,
+    &MessageCatalogue::more_comment_line,
+    &MessageCatalogue::card_not_listed,
+    &MessageCatalogue::title_again,
+    &MessageCatalogue::ask_editor_again,
+    &MessageCatalogue::notepad,
     &MessageCatalogue::draft_offered,
     &MessageCatalogue::usage,
     &MessageCatalogue::yes_word,

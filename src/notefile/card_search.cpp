@@ -103,3 +103,9 @@ std::vector<std::string> cards_among(const std::vector<Mount>& mounts, char sepa
   }
   return cards;
 }
+
+bool holds_notes_folder(const std::string& card, char separator) {
+  const std::vector<FolderLook> look = look_at_folders(
+      {notes_folder_below(card == std::string(1, separator) ? "" : card, separator)}, look_time_ms);
+  return look.front().answered && look.front().id.has_value();
+}

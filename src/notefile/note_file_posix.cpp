@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "console/unique_fd_posix.h"
@@ -71,14 +72,16 @@ SaveResult failure(const NotePath& path, int error, SaveStep step) {
 
 SaveFault posix_save_fault(int error, SaveStep step) {
   // Where the user's name is given: the folder's own refusals come sooner.
-  const bool naming = step == SaveStep::rename;
+  const bool naming = step == SaveStep::rename || step == SaveStep::rename_new;
   switch (error) {
     case ENOENT:
     case ENOTDIR:
       return SaveFault::no_notes_folder;  // or no card: which, a look tells
     case EROFS:
       return SaveFault::read_only;
-    case EPERM:  // a sticky folder holding another user's note, an immutable file
+    case EPERM:  // a sticky folder holding another user's note, an immutable file;
+                 // but where no note stands in the way, a FUSE FAT driver refusing the name
+      return step == SaveStep::rename_new ? SaveFault::name_refused : SaveFault::not_permitted;
     case EACCES:
       return SaveFault::not_permitted;
     case EINVAL:  // Linux's FAT and exFAT drivers refuse a name they cannot store so
@@ -108,6 +111,18 @@ std::string full_note_path(const NotePath& path) {
   return std::string(here.data()) + "/" + path.text;
 }
 
+std::string card_spelling(const NotePath& path) {
+  std::filesystem::path card = path.card.empty() ? "/" : path.card;
+  if (card.is_relative()) {
+    std::error_code failed;
+    const std::filesystem::path here = std::filesystem::current_path(failed);
+    if (!failed) card = here / card;
+  }
+  std::string spelled = card.lexically_normal().string();
+  while (spelled.size() > 1 && spelled.ends_with('/')) spelled.pop_back();
+  return spelled;
+}
+
 bool is_folder(const std::string& path) {
   struct stat status = {};
   return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
@@ -132,10 +147,11 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
   // holding the old note open keeps its clusters while its entry may still
   // name them on the card. Non-blocking: the name may be a FIFO.
   UniqueFd old_note(openat(folder.fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  const bool new_note = old_note.fd < 0 && errno == ENOENT;
   if (rename_in(folder.fd, temporary, name) != 0) {
     const int error = errno;
     unlinkat(folder.fd, temporary.c_str(), 0);
-    return failure(path, error, SaveStep::rename);
+    return failure(path, error, new_note ? SaveStep::rename_new : SaveStep::rename);
   }
   bool synced = false;
   if (old_note.fd < 0) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -165,6 +166,12 @@ bool note_exists(const NotePath& path) {
 // A drive letter's path is whole already.
 std::string full_note_path(const NotePath& path) {
   return path.text;
+}
+
+std::string card_spelling(const NotePath& path) {
+  if (const std::optional<char> letter = named_drive_letter(path.card))
+    return {static_cast<char>(std::toupper(static_cast<unsigned char>(*letter))), ':'};
+  return path.card;
 }
 
 bool is_folder(const std::string& path) {

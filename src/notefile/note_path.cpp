@@ -83,6 +83,31 @@ std::optional<char> named_drive_letter(std::string_view answer) {
   return std::nullopt;
 }
 
+std::string_view card_in_answer(std::string_view answer, bool windows) {
+  const auto is_separator = [windows](char c) { return c == '/' || (windows && c == '\\'); };
+  const auto same = [windows](char a, char b) {
+    return a == b || (windows && std::tolower(static_cast<unsigned char>(a)) ==
+                                     std::tolower(static_cast<unsigned char>(b)));
+  };
+  std::string_view rest = answer;
+  while (!rest.empty() && is_separator(rest.back())) rest.remove_suffix(1);
+  for (auto folder = notes_folders.rbegin(); folder != notes_folders.rend(); ++folder) {
+    if (rest.size() < folder->size() ||
+        !std::equal(folder->begin(), folder->end(), rest.end() - folder->size(), same))
+      return answer;
+    rest.remove_suffix(folder->size());
+    if (folder + 1 != notes_folders.rend()) {
+      if (rest.empty() || !is_separator(rest.back())) return answer;
+      rest.remove_suffix(1);
+    }
+  }
+  // What stands before it: a card's root, or, typed from the card's own root, the current folder.
+  if (rest.empty()) return ".";
+  if (!is_separator(rest.back())) return answer;
+  while (rest.size() > 1 && is_separator(rest.back())) rest.remove_suffix(1);
+  return rest;
+}
+
 bool is_control_character(char32_t c) {
   return c < first_printable || c == delete_character;
 }

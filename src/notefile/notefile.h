@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +31,7 @@ enum class SaveFault {
 
 // The steps of a save, for what a failure says: a name is refused only
 // where it is given.
-enum class SaveStep { open_folder, create, write, rename, sync };
+enum class SaveStep { open_folder, create, write, rename, rename_new, sync };
 
 struct SaveResult {
   SaveFault fault = SaveFault::none;
@@ -134,6 +135,13 @@ bool is_folder(const std::string& path);
 bool note_exists(const NotePath& path);
 // Host-specific: the note's path from the file system's root.
 std::string full_note_path(const NotePath& path);
+// Host-specific: the card a path is on, in one spelling whatever was typed:
+// on POSIX its absolute path without a final slash, on Windows "K:".
+std::string card_spelling(const NotePath& path);
+// The card an answer names when it is the notes folder itself, pasted from
+// a file manager: what stands before PSP/GAME/Velloran/notes (either
+// separator and any case on Windows); else the answer as it is.
+std::string_view card_in_answer(std::string_view answer, bool windows);
 #ifdef _WIN32
 // What a Windows error at a step of a save means, target_attributes being
 // the note's place's (INVALID_FILE_ATTRIBUTES when nothing is there).
@@ -203,6 +211,14 @@ std::vector<Mount> mounts_in_table(std::string_view table);
 std::string card_answer_example(std::string_view someone);
 // Host-specific: the cards in reach, as the drive question would take them.
 std::vector<std::string> find_cards();
+// Whether the card's notes folder is there, looked at for a bounded time.
+bool holds_notes_folder(const std::string& card, char separator);
+// The host's path separator.
+#ifdef _WIN32
+inline constexpr char host_separator = '\\';
+#else
+inline constexpr char host_separator = '/';
+#endif
 
 // ==== The save step ====
 
@@ -213,10 +229,14 @@ std::string failure_line(const MessageCatalogue& texts, const SaveResult& result
 // failed stands above it, where the user types the next. For people (lines),
 // the cards in reach are looked for: one is offered, and an empty line takes
 // it; several are listed by number, the card used for the last note (used)
-// first. Nothing when the input has ended.
+// first while it holds the notes folder. A number not listed is refused.
+// Nothing when the input has ended.
 std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& texts,
                                    const SaveResult& last, bool lines, std::string_view used = {});
 // Writes the note where the drive answer and the title put it, saying so:
 // "Creating the note...", then "Done!" and, for people, where it went.
+// Saved, the note is let go of (saved is called) before a signal held
+// through the save acts, and before any pause.
 SaveResult write_note_step(Console& console, const MessageCatalogue& texts, const Answer& drive,
-                           const NotePath& path, const NoteDraft& draft, bool lines);
+                           const NotePath& path, const NoteDraft& draft, bool lines,
+                           const std::function<void()>& saved = {});

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -35,17 +36,24 @@ void show_cards(Console& console, const MessageCatalogue& texts,
   }
 }
 
+enum class Taken { card, no_answer, not_listed };
+
 // The answer as the card it names: an empty line takes the one card found,
-// a number one of several. False for an empty line among several cards,
-// which is no answer.
-bool take_card(Answer& answer, const std::vector<std::string>& cards) {
-  if (answer.too_long) return true;
+// a number one of several. An empty line among several cards is no answer;
+// a number none of them has is refused.
+Taken take_card(Answer& answer, const std::vector<std::string>& cards) {
+  if (answer.too_long) return Taken::card;
   if (answer.text.empty() && cards.size() == 1) answer.text = cards.front();
-  if (cards.size() < 2) return true;
-  if (answer.text.empty()) return false;
+  if (cards.size() < 2) return Taken::card;
+  if (answer.text.empty()) return Taken::no_answer;
   for (std::size_t i = 0; i < cards.size(); ++i)
-    if (answer.text == std::to_string(i + 1)) answer.text = cards[i];
-  return true;
+    if (answer.text == std::to_string(i + 1)) {
+      answer.text = cards[i];
+      return Taken::card;
+    }
+  const bool number = std::all_of(answer.text.begin(), answer.text.end(),
+                                  [](char c) { return c >= '0' && c <= '9'; });
+  return number ? Taken::not_listed : Taken::card;
 }
 
 SaveResult save_once(const Answer& drive, const NotePath& path, const NoteDraft& draft) {
@@ -61,9 +69,10 @@ std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& tex
                                    const SaveResult& last, bool lines, std::string_view used) {
   std::vector<std::string> cards;
   std::optional<std::chrono::steady_clock::time_point> searched;
+  std::string refusal = last.fault != SaveFault::none ? failure_line(texts, last) : "";
   for (;;) {
     clear_screen(console);
-    if (last.fault != SaveFault::none) print_error(console, failure_line(texts, last));
+    if (!refusal.empty()) print_error(console, refusal);
     print(console, texts.ask_drive);
     // Looked for at each ask, as a card may have come since the last; but
     // empty lines in a row are no reason to search more than once a second.
@@ -71,15 +80,19 @@ std::optional<Answer> ask_for_card(Console& console, const MessageCatalogue& tex
     if (lines && (!searched || now - *searched >= search_again_after)) {
       cards = find_cards();
       searched = now;
-      if (!used.empty()) {
-        std::erase(cards, used);
-        cards.insert(cards.begin(), std::string(used));
+      // The card just used comes first, while it is there.
+      if (const std::string card(used); !card.empty()) {
+        std::erase(cards, card);
+        if (holds_notes_folder(card, host_separator)) cards.insert(cards.begin(), card);
       }
     }
     show_cards(console, texts, cards, lines);
     std::optional<Answer> answer = read_drive(console, !cards.empty());
-    if (!answer || take_card(*answer, cards)) return answer;
-    if (!ask_again(console, 1)) return std::nullopt;  // an empty line
+    if (!answer) return answer;
+    const Taken taken = take_card(*answer, cards);
+    if (taken == Taken::card) return answer;
+    if (taken == Taken::not_listed) refusal = fill_format(texts.card_not_listed, answer->text);
+    if (!ask_again(console, answer->text.size() + 1)) return std::nullopt;
   }
 }
 
@@ -151,10 +164,16 @@ bool refused_by_test(std::string_view name) {
 }
 
 SaveResult write_note_step(Console& console, const MessageCatalogue& texts, const Answer& drive,
-                           const NotePath& path, const NoteDraft& draft, bool lines) {
+                           const NotePath& path, const NoteDraft& draft, bool lines,
+                           const std::function<void()>& saved) {
   clear_screen(console);
   print(console, texts.creating);
-  SaveResult result = save_once(drive, path, draft);
+  SaveResult result;
+  {
+    const InterruptsHeld held;
+    result = save_once(drive, path, draft);
+    if (result.fault == SaveFault::none && saved) saved();
+  }
   pause_ms(before_closing_line_ms);
   if (result.fault == SaveFault::none) {
     print(console, texts.done);
