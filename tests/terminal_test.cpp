@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -55,7 +56,8 @@ std::string after_declined_note(const std::string& clear) {
 const std::string AFTER_DECLINED_NOTE = after_declined_note(CLEAR);
 
 // Keys typed once some text has appeared ("" for at once); "@run " and a
-// command for sh, run and waited for instead (a person at another window).
+// command for sh, run and waited for instead (a person at another window);
+// "@rows " and a height, the window resized to it.
 struct Typing {
   std::string after;
   std::string keys;
@@ -200,10 +202,14 @@ PtyRun run_on_terminal(const char* program, std::vector<Typing> typing, const Jo
       if (at == std::string::npos) break;
       seen = at + typing[typed].after.size();
       const std::string& keys = typing[typed].keys;
-      if (keys.starts_with("@run "))
+      if (keys.starts_with("@run ")) {
         (void)!std::system(keys.substr(5).c_str());
-      else
+      } else if (keys.starts_with("@rows ")) {  // the window resized
+        winsize resized = {static_cast<unsigned short>(std::stoi(keys.substr(6))), 80, 0, 0};
+        ioctl(master, TIOCSWINSZ, &resized);
+      } else {
         (void)!write(master, keys.data(), keys.size());
+      }
       ++typed;
     }
     pollfd fd = {master, POLLIN, 0};
@@ -748,6 +754,59 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   "",
                   "editor->nano"},
+        // Continued after Ctrl-Z, the question's screen is as it was, with
+        // the lines typed since it was asked.
+        EditorRun{"CtrlZThenFgShowsWhatWasTyped",
+                  "exit 3",
+                  {{"(une ligne vide termine la note)", "Pain\n"},
+                   {"", "@run sleep 1"},
+                   {"", "\x1a"},
+                   {FG, "\n"},
+                   SAVED[0],
+                   SAVED[1]},
+                  0,
+                  "\r\n\r\nPain",
+                  "",
+                  FG + RED_ON_BLACK + "\x1b[?2004h" + CLEAR +
+                      "Entrez la note :\n(une ligne vide termine la note)\nPain\n",
+                  {},
+                  "",
+                  "",
+                  0,
+                  {"--no-editor"}},
+        // Resized to 10 rows while the question waits, it is drawn again,
+        // fitted: the question and its hint in sight.
+        EditorRun{"AResizedWindowDrawsTheQuestionAgain",
+                  "exit 3",
+                  {{"(une ligne vide termine la note)", LINES_1_TO_100 + "\n"},
+                   {SAVE_QUESTION, "@rows 10"},
+                   {"(... et 96 lignes", "o\n"},
+                   SAVED[1]},
+                  0,
+                  "\r\n\r\n" + crlf_joined(LINES_1_TO_100),
+                  "",
+                  CLEAR + SAVE_QUESTION +
+                      "\nTitre :\nCourses\nNote :\n1\n2\n3\n4\n"
+                      "(... et 96 lignes de plus de la note)\n(o/n) ",
+                  {},
+                  "",
+                  "",
+                  30,
+                  {"--no-editor"}},
+        // A mistyped option's warning stays in sight past the welcome's clear.
+        EditorRun{"AMistypedOptionStaysInSight",
+                  "printf Pain >\"$1\"",
+                  SAVED,
+                  0,
+                  "\r\n\r\nPain",
+                  "",
+                  CLEAR + "notecreator_fr: option inconnue --lnies, ignorée (voir --help)\n" +
+                      "Titre de la note :\n",
+                  {},
+                  "",
+                  "",
+                  0,
+                  {"--lnies"}},
         EditorRun{"TheDraftStaysWhenTheRunEndsUnsaved",
                   "printf 'Pain\\n' >\"$1\"",
                   {{SAVE_QUESTION, "\x04"}},

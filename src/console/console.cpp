@@ -135,6 +135,13 @@ std::optional<Answer> read_line(Console& console, std::size_t max_length) {
     console.line_open = false;
     set_line_open(false);
   }
+  // What the terminal echoed is part of the screen, to show again after a stop.
+  if (c == '\n' && console.redraws && !line.too_long) {
+    std::string shown = line.text;
+    bool pasting = false;
+    take_paste_marks(shown, pasting);
+    remember_shown(console, shown + "\n");
+  }
   line.refused = console.refused;
   line.cut = console.line_limit != 0 && !line.too_long && line.text.size() == console.line_limit;
   return line;
