@@ -15,7 +15,7 @@ find_program(CLANG_TIDY NAMES clang-tidy clang-tidy-14)
 find_program(CLANG_FORMAT NAMES clang-format clang-format-14)
 
 get_target_property(core_sources notecreator_core SOURCES)
-set(program_sources src/main.cpp src/messages/french.cpp src/messages/english.cpp ${core_sources})
+set(program_sources ${NOTECREATOR_DIALOGUE_SOURCES} src/messages/french.cpp src/messages/english.cpp ${core_sources})
 foreach(source IN LISTS program_sources)
   get_filename_component(name "${source}" NAME_WE)
   add_tool_test(static.clang_tidy.${name} "${CLANG_TIDY}" -p "${PROJECT_BINARY_DIR}" --quiet

@@ -5,6 +5,7 @@
 
 namespace {
 
+constexpr int draft_names = 100;  // "title.txt", then "title (2).txt" and on
 constexpr std::string_view utf8_byte_order_mark = "\xef\xbb\xbf";
 constexpr std::string_view blanks = " \t";
 constexpr unsigned utf8_lead_mask = 0xc0;
@@ -79,4 +80,30 @@ std::string note_from_draft(std::string_view bytes) {
   }
   while (note.ends_with("\r\n")) note.resize(note.size() - 2);
   return note;
+}
+
+std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
+  const std::optional<std::string> folder = drafts_folder_path();
+  if (!folder) return std::nullopt;
+  const std::optional<std::string> stem = draft_stem_in(title, *folder);
+  if (!stem) return std::nullopt;
+  for (int number = 1; number <= draft_names; ++number) {
+    std::string name = *stem;
+    if (number > 1) name.append(" (").append(std::to_string(number)).append(")");
+    name.append(".txt");
+    Draft draft{*folder + name, shown_path(*folder + name), false, nullptr};
+    const NameClaim claim = claim_draft_name(*folder, name, draft.claim);
+    if (claim == NameClaim::taken) continue;
+    if (claim == NameClaim::failed) return std::nullopt;
+    const NewDraft made = create_draft_file(draft.path);
+    if (made == NewDraft::made) return draft;
+    if (made == NewDraft::failed) return std::nullopt;
+    // Left by an earlier run of the user's: its own again when it holds
+    // something and is offered; taken as new when empty; else it stays.
+    const LeftDraft left = left_draft(draft.path);
+    if (!left.own) continue;
+    draft.kept = left.holds;
+    if (!draft.kept || kept == KeptDrafts::offered) return draft;
+  }
+  return std::nullopt;
 }

@@ -82,12 +82,39 @@ std::optional<Editor> choose_editor();
 // Whether a draft left by an earlier run may be the new one.
 enum class KeptDrafts { offered, passed_over };
 
-// Host-specific: the draft for a title, in the user's drafts folder (the
-// temporary folder when it cannot be made), named after the title: the
-// draft an earlier run kept there, not empty, when offered and no running
-// program has it; else a new, empty file (another name when that one is
-// taken or held).
+// The draft for a title, in the user's drafts folder (the temporary folder
+// when it cannot be made), named after the title: the draft an earlier run
+// of the user's kept there, not empty, when offered and no running program
+// has it; else a new, empty file (another name when that one is taken or
+// held, or another user's).
 std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept);
+
+// ==== The host's calls for a draft's name ====
+
+// Host-specific: the drafts folder with its final separator (made when it
+// is not there; a lock no run holds in it removed); nothing when none.
+std::optional<std::string> drafts_folder_path();
+// Host-specific: the title as a draft's name in that folder, without
+// ".txt": cut, with its digest, to what the host's names and paths hold.
+std::optional<std::string> draft_stem_in(std::string_view title, const std::string& folder);
+enum class NameClaim { held, taken, failed };
+// Host-specific: holds a name in the folder for this run, for as long as
+// claim lives; taken when another run or another user holds it.
+NameClaim claim_draft_name(const std::string& folder, const std::string& name,
+                           std::shared_ptr<void>& claim);
+enum class NewDraft { made, exists, failed };
+// Host-specific: makes the draft's file, new and empty.
+NewDraft create_draft_file(const std::string& path);
+// Host-specific: a file an earlier run left at a draft's path: whether it
+// is the user's own file (not a folder, a link, or another user's), and
+// whether it holds anything.
+struct LeftDraft {
+  bool own = false;
+  bool holds = false;
+};
+LeftDraft left_draft(const std::string& path);
+// Host-specific: a path as the console shows it.
+std::string shown_path(const std::string& path);
 
 // Host-specific: runs the editor on the draft, with the terminal handed
 // over to it, and waits for it to end.

@@ -21,7 +21,6 @@ namespace {
 // Debian's editor names the one its user chose; it is run as that program,
 // and called by that program's name.
 constexpr std::array<std::string_view, 3> host_editors = {"editor", "nano", "vi"};
-constexpr int draft_names = 100;  // "title.txt", then "title (2).txt" and on
 constexpr int exit_not_found = 127;
 constexpr int exit_not_executable = 126;
 constexpr std::size_t read_size = 4096;
@@ -87,46 +86,6 @@ std::string drafts_folder() {
   return access(folder.c_str(), W_OK | X_OK) == 0 ? folder : temporary_folder();
 }
 
-enum class Claim { held, in_use, failed };
-
-// Holds a draft's name for this run with a lock on a file beside it, which
-// goes with the lock; a run that ended without letting go leaves a file no
-// one holds, taken again.
-Claim claim_name(const std::string& folder, const std::string& name, std::shared_ptr<void>& claim) {
-  const std::string lock_path = folder + "/." + name + ".lock";
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    // Another user's, in a shared temporary folder: that name is theirs,
-    // even to root, who may open it.
-    if (fd < 0) return errno == EACCES || errno == ELOOP ? Claim::in_use : Claim::failed;
-    struct stat owner = {};
-    if (fstat(fd, &owner) != 0 || owner.st_uid != getuid()) {
-      close(fd);
-      return Claim::in_use;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      close(fd);
-      return errno == EWOULDBLOCK ? Claim::in_use : Claim::failed;
-    }
-    // Locked, but maybe a file its holder removed as it let go: then again.
-    struct stat held = {};
-    struct stat named = {};
-    if (fstat(fd, &held) == 0 && lstat(lock_path.c_str(), &named) == 0 &&
-        held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
-      std::string draft_path = folder;
-      set_signal_leftovers(lock_path, draft_path.append("/").append(name));
-      claim = std::shared_ptr<void>(nullptr, [fd, lock_path](void*) {
-        set_signal_leftovers({}, {});
-        unlink(lock_path.c_str());
-        close(fd);
-      });
-      return Claim::held;
-    }
-    close(fd);
-  }
-  return Claim::in_use;
-}
-
 // The locks of runs that ended without letting go (killed): the user's own
 // that no run holds go, so that none stays for a title never typed again.
 void remove_unheld_locks(const std::string& folder) {
@@ -168,32 +127,69 @@ std::optional<Editor> choose_editor() {
   return std::nullopt;
 }
 
-std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
-  const std::string stem = draft_stem(title, max_draft_stem);
-  const std::string folder = drafts_folder();
-  remove_unheld_locks(folder);
-  for (int number = 1; number <= draft_names; ++number) {
-    const std::string name =
-        number == 1 ? stem + ".txt" : stem + " (" + std::to_string(number) + ").txt";
-    std::string path = folder;
-    path.append("/").append(name);
-    Draft draft{path, path, false, nullptr};
-    const Claim claim = claim_name(folder, name, draft.claim);
-    if (claim == Claim::in_use) continue;
-    if (claim == Claim::failed) return std::nullopt;
-    const UniqueFd file(open(draft.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (file.fd >= 0) return draft;
-    if (errno != EEXIST) return std::nullopt;
-    // Left by an earlier run of the user's: its own again when it holds
-    // something and is offered; taken as new when empty; else it stays.
-    struct stat status = {};
-    if (lstat(draft.path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        status.st_uid != getuid())
-      continue;
-    draft.kept = status.st_size > 0;
-    if (!draft.kept || kept == KeptDrafts::offered) return draft;
+// Holds a draft's name for this run with a lock on a file beside it, which
+// goes with the lock; a run that ended without letting go leaves a file no
+// one holds, taken again.
+NameClaim claim_draft_name(const std::string& folder, const std::string& name,
+                           std::shared_ptr<void>& claim) {
+  const std::string lock_path = folder + "." + name + ".lock";
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // Another user's, in a shared temporary folder: that name is theirs,
+    // even to root, who may open it.
+    if (fd < 0) return errno == EACCES || errno == ELOOP ? NameClaim::taken : NameClaim::failed;
+    struct stat owner = {};
+    if (fstat(fd, &owner) != 0 || owner.st_uid != getuid()) {
+      close(fd);
+      return NameClaim::taken;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      close(fd);
+      return errno == EWOULDBLOCK ? NameClaim::taken : NameClaim::failed;
+    }
+    // Locked, but maybe a file its holder removed as it let go: then again.
+    struct stat held = {};
+    struct stat named = {};
+    if (fstat(fd, &held) == 0 && lstat(lock_path.c_str(), &named) == 0 &&
+        held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+      set_signal_leftovers(lock_path, folder + name);
+      claim = std::shared_ptr<void>(nullptr, [fd, lock_path](void*) {
+        set_signal_leftovers({}, {});
+        unlink(lock_path.c_str());
+        close(fd);
+      });
+      return NameClaim::held;
+    }
+    close(fd);
   }
-  return std::nullopt;
+  return NameClaim::taken;
+}
+
+std::optional<std::string> drafts_folder_path() {
+  std::string folder = drafts_folder();
+  remove_unheld_locks(folder);
+  return folder + "/";
+}
+
+std::optional<std::string> draft_stem_in(std::string_view title, const std::string& /*folder*/) {
+  return draft_stem(title, max_draft_stem);
+}
+
+NewDraft create_draft_file(const std::string& path) {
+  const UniqueFd file(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  if (file.fd >= 0) return NewDraft::made;
+  return errno == EEXIST ? NewDraft::exists : NewDraft::failed;
+}
+
+LeftDraft left_draft(const std::string& path) {
+  struct stat status = {};
+  const bool own =
+      lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == getuid();
+  return {own, own && status.st_size > 0};
+}
+
+std::string shown_path(const std::string& path) {
+  return path;
 }
 
 EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft) {

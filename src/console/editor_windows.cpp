@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr int draft_names = 100;        // "title.txt", then "title (2).txt" and on
 constexpr DWORD exit_not_found = 9009;  // the command processor's "not recognized"
 constexpr std::size_t read_size = 4096;
 constexpr const wchar_t* draft_variable = L"NOTECREATOR_DRAFT";
@@ -114,19 +113,6 @@ std::wstring drafts_folder() {
   return folder + L"\\";
 }
 
-// Holds a draft's name for this run: a file beside it, open and shared with
-// no one, that goes when it is closed, by the program or by its end.
-std::optional<std::shared_ptr<void>> claim_name(const std::wstring& draft) {
-  HANDLE lock = CreateFileW((draft + L".lock").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (lock == INVALID_HANDLE_VALUE) return std::nullopt;
-  set_signal_leftovers({}, narrow(draft, CP_UTF8));
-  return std::shared_ptr<void>(nullptr, [lock](void*) {
-    set_signal_leftovers({}, {});
-    CloseHandle(lock);
-  });
-}
-
 // Whether a file is another user's: its owner known, and not this user.
 // A file system without owners (FAT) has none of another's.
 bool owned_by_another(const std::wstring& path) {
@@ -168,38 +154,55 @@ std::optional<std::wstring> windows_draft_stem(std::string_view title, std::size
 
 }  // namespace
 
-std::optional<Draft> make_draft(std::string_view title, KeptDrafts kept) {
+std::optional<std::string> drafts_folder_path() {
   const std::wstring folder = drafts_folder();
-  const std::size_t length = folder.size();
-  if (length == 0 || length >= MAX_PATH) return std::nullopt;
-  const std::optional<std::wstring> stem = windows_draft_stem(title, length);
+  if (folder.empty() || folder.size() >= MAX_PATH) return std::nullopt;
+  return narrow(folder, CP_UTF8);
+}
+
+std::optional<std::string> draft_stem_in(std::string_view title, const std::string& folder) {
+  const std::optional<std::wstring> stem = windows_draft_stem(title, widen(folder, CP_UTF8).size());
   if (!stem) return std::nullopt;
-  for (int number = 1; number <= draft_names; ++number) {
-    const std::wstring path =
-        folder + *stem + (number == 1 ? L"" : L" (" + std::to_wstring(number) + L")") + L".txt";
-    std::optional<std::shared_ptr<void>> claim = claim_name(path);
-    // Another run's, or another user's in a shared temporary folder.
-    if (!claim &&
-        (GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_ACCESS_DENIED))
-      continue;
-    if (!claim) return std::nullopt;
-    Draft draft{narrow(path, CP_UTF8), narrow(path, output_code_page()), false, *claim};
-    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle != INVALID_HANDLE_VALUE) return draft;
-    if (GetLastError() != ERROR_FILE_EXISTS) return std::nullopt;
-    // Left by an earlier run: its own again when it holds something and is
-    // offered; taken as new when empty; else it stays as it is.
-    WIN32_FILE_ATTRIBUTE_DATA status = {};
-    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &status) == 0 ||
-        (status.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
-            0 ||
-        owned_by_another(path))
-      continue;
-    draft.kept = status.nFileSizeLow != 0 || status.nFileSizeHigh != 0;
-    if (!draft.kept || kept == KeptDrafts::offered) return draft;
-  }
-  return std::nullopt;
+  return narrow(*stem, CP_UTF8);
+}
+
+NameClaim claim_draft_name(const std::string& folder, const std::string& name,
+                           std::shared_ptr<void>& claim) {
+  const std::wstring draft = widen(folder + name, CP_UTF8);
+  HANDLE lock = CreateFileW((draft + L".lock").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  // Another run's, or another user's in a shared temporary folder.
+  if (lock == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_ACCESS_DENIED
+               ? NameClaim::taken
+               : NameClaim::failed;
+  set_signal_leftovers({}, folder + name);
+  claim = std::shared_ptr<void>(nullptr, [lock](void*) {
+    set_signal_leftovers({}, {});
+    CloseHandle(lock);
+  });
+  return NameClaim::held;
+}
+
+NewDraft create_draft_file(const std::string& path) {
+  const UniqueHandle file(CreateFileW(widen(path, CP_UTF8).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.handle != INVALID_HANDLE_VALUE) return NewDraft::made;
+  return GetLastError() == ERROR_FILE_EXISTS ? NewDraft::exists : NewDraft::failed;
+}
+
+LeftDraft left_draft(const std::string& path) {
+  const std::wstring wide = widen(path, CP_UTF8);
+  WIN32_FILE_ATTRIBUTE_DATA status = {};
+  const bool own =
+      GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &status) != 0 &&
+      (status.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+      !owned_by_another(wide);
+  return {own, own && (status.nFileSizeLow != 0 || status.nFileSizeHigh != 0)};
+}
+
+std::string shown_path(const std::string& path) {
+  return narrow(widen(path, CP_UTF8), output_code_page());
 }
 
 EditorEnd run_editor(Console& console, const Editor& editor, const Draft& draft) {

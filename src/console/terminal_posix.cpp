@@ -440,10 +440,9 @@ bool wait_for_input(std::FILE* in) {
 
 // Holds nest: the last release puts back what the first hold found.
 void hold_interrupts() {
-  sigset_t before;
+  if (holds++ > 0) return;
   const sigset_t set = signal_set(exit_signals);
-  sigprocmask(SIG_BLOCK, &set, &before);
-  if (holds++ == 0) held_signals_before = before;
+  sigprocmask(SIG_BLOCK, &set, &held_signals_before);
 }
 
 void release_interrupts() {

@@ -1,0 +1,168 @@
+#include "dialogue.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+#include "note_draft.h"
+#include "notefile/notefile.h"
+
+namespace {
+
+bool equals_ignoring_case(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// The note in lines: the lines up to an empty one, joined by CR LF as every
+// line break of a note is. The first is the first that is not blank. The
+// lines of a paste are all the note's, empty ones included: only an empty
+// line typed ends it.
+std::optional<Answer> read_note_lines(Console& console) {
+  std::optional<Answer> note;
+  bool pasting = false;
+  for (std::optional<Answer> line; (line = read_line(console, max_answer_length));) {
+    const bool pasted = console.paste_marks && take_paste_marks(line->text, pasting);
+    if (!note) {
+      if (line->too_long || !trim_space(line->text).empty())
+        note = std::move(line);
+      else if (!pass_over(console, line->text.size() + 1))
+        return std::nullopt;
+      continue;
+    }
+    if (!line->too_long && line->text.empty() && !pasted) break;
+    note->cut = note->cut || line->cut;
+    if (note->refused.empty()) note->refused = line->refused;
+    note->too_long = note->too_long || line->too_long ||
+                     note->text.size() + 2 + line->text.size() > max_answer_length;
+    if (!note->too_long)
+      note->text.append("\r\n").append(line->text);
+    else if (!pass_over(console, line->text.size() + 1))
+      break;  // taken as the end of input: the note is refused as too long
+  }
+  if (console.input_failed) return std::nullopt;
+  return note;
+}
+
+std::optional<Answer> read_answer(Dialogue& d, Asked asked) {
+  if (!d.lines) return read_word(d.console, max_answer_length);
+  if (asked == Asked::note) {
+    set_paste_marks(d.console, true);
+    std::optional<Answer> note = read_note_lines(d.console);
+    set_paste_marks(d.console, false);
+    return note;
+  }
+  // At a terminal a line of blanks is no comment: the question was a yes,
+  // but the person may have thought better of it.
+  if (asked == Asked::comment && d.console.interactive) {
+    std::optional<Answer> line = read_line(d.console, max_answer_length);
+    if (line && !line->too_long && trim_space(line->text).empty()) line->text.clear();
+    return line;
+  }
+  std::optional<Answer> line = read_filled_line(d.console);
+  if (line && asked == Asked::title) line->text = std::string(trim_space(line->text));
+  return line;
+}
+
+// What is wrong with a title, in the user's words; empty when nothing is.
+std::string title_refusal(const MessageCatalogue& texts, const TitleProblem& problem) {
+  switch (problem.kind) {
+    case TitleProblem::none:
+    case TitleProblem::empty:  // never typed: an empty answer is passed over
+      return {};
+    case TitleProblem::too_long:
+      return std::string(texts.title_too_long);
+    case TitleProblem::character:
+      return fill_format(texts.title_character, problem.what);
+    case TitleProblem::control:
+      return std::string(texts.title_control);
+    case TitleProblem::device_name:
+      return fill_format(texts.title_device, problem.what);
+    case TitleProblem::not_in_code_page:
+      return std::string(texts.title_code_page);
+  }
+  return {};
+}
+
+}  // namespace
+
+bool is_yes(std::string_view answer, const MessageCatalogue& texts, bool whole_line) {
+  const std::string_view letter(&texts.yes_letter, 1);
+  if (!whole_line) return answer == letter;
+  const std::string_view trimmed = trim_space(answer);
+  return equals_ignoring_case(trimmed, letter) || equals_ignoring_case(trimmed, texts.yes_word);
+}
+
+bool is_no(std::string_view answer, const MessageCatalogue& texts) {
+  const std::string_view trimmed = trim_space(answer);
+  return equals_ignoring_case(trimmed, "n") || equals_ignoring_case(trimmed, texts.no_word);
+}
+
+std::string lines_for_screen(std::string_view body) {
+  std::string shown;
+  for (std::size_t at = 0; at < body.size(); ++at) {
+    if (body.substr(at, 2) == "\r\n") continue;  // its LF follows
+    shown.push_back(body[at]);
+  }
+  return shown;
+}
+
+std::optional<Answer> read_filled_line(Console& console) {
+  for (;;) {
+    std::optional<Answer> line = read_line(console, max_answer_length);
+    if (!line || line->too_long || !trim_space(line->text).empty()) return line;
+    if (!pass_over(console, line->text.size() + 1)) return std::nullopt;
+  }
+}
+
+std::optional<bool> ask_yes_no(Dialogue& d) {
+  begin_answer(d.console);
+  if (d.lines) {
+    for (;;) {
+      print(d.console, d.texts.answer_hint);
+      const std::optional<Answer> line = read_filled_line(d.console);
+      if (!line) return std::nullopt;
+      if (!line->too_long && is_yes(line->text, d.texts, true)) return true;
+      if (!line->too_long && is_no(line->text, d.texts)) return false;
+      if (!ask_again(d.console, line->text.size() + 1)) return std::nullopt;
+      print_error(d.console, d.texts.answer_yes_or_no);
+    }
+  }
+  // Drop what ended the previous word (normally its line feed), so the hint
+  // and the answer stand on a fresh line.
+  if (!skip_word_terminator(d.console)) return std::nullopt;
+  print(d.console, d.texts.answer_hint);
+  const std::optional<char> answer = read_char(d.console);
+  if (!answer) return std::nullopt;
+  return is_yes(std::string_view(&*answer, 1), d.texts, false);
+}
+
+std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt,
+                               std::string refusal) {
+  begin_answer(d.console);
+  for (;;) {
+    clear_screen(d.console);
+    // Where the user types the answer again.
+    if (!refusal.empty()) print_error(d.console, refusal);
+    print(d.console, prompt);
+    if (asked == Asked::note && d.lines) print(d.console, d.texts.note_ends_hint);
+    std::optional<Answer> answer = read_answer(d, asked);
+    if (!answer) return std::nullopt;
+    TitleProblem problem;
+    if (answer->too_long)
+      problem.kind = TitleProblem::too_long;
+    else if (asked == Asked::title)
+      problem = find_host_title_problem(answer->text);
+    if (!answer->cut && answer->refused.empty() && problem.kind == TitleProblem::none)
+      return std::move(answer->text);
+    if (!answer->refused.empty())
+      refusal = fill_format(d.texts.draft_character, answer->refused);
+    else if (answer->cut)
+      refusal = d.texts.line_cut;
+    else
+      refusal = asked == Asked::title ? title_refusal(d.texts, problem) : d.texts.answer_too_long;
+    if (!ask_again(d.console, answer->text.size() + 1)) return std::nullopt;
+  }
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+// The dialogue's side of a run and its questions: where it talks, in which
+// language, and whether each answer is a word (as it always was) or a whole
+// line, for people.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "console/console.h"
+#include "console/editor.h"
+#include "messages/messages.h"
+
+struct Dialogue {
+  Console& console;
+  const MessageCatalogue& texts;
+  bool lines = false;
+  bool editor = false;              // the note is written in the user's editor
+  std::optional<Draft> draft = {};  // its draft file, while it holds the only copy of the note
+  bool declined = false;            // the user answered no to saving
+  bool welcomed = false;            // the welcome is shown once a run
+  std::string card_used = {};       // the card the last note was saved on
+  std::string notice = {};          // shown on the first question's screen: an unknown option
+};
+
+// The one yes rule: the build's yes letter, exactly. A whole line is also
+// yes when, without the blanks around it, it is that letter or the yes word
+// in any case.
+bool is_yes(std::string_view answer, const MessageCatalogue& texts, bool whole_line);
+// A whole line that says no: n, or the no word, in any case.
+bool is_no(std::string_view answer, const MessageCatalogue& texts);
+// A note of several lines, one line a screen line.
+std::string lines_for_screen(std::string_view body);
+
+// The next line that holds more than blanks; nothing when input has ended.
+std::optional<Answer> read_filled_line(Console& console);
+// Asked after the caller printed the question. Nothing when input has ended.
+// A whole line is yes or no in so many words: anything else is refused and
+// the question asked again, so that a slip never throws a note away.
+std::optional<bool> ask_yes_no(Dialogue& d);
+
+enum class Asked { title, comment, note };
+
+// Clears the screen, shows the prompt and reads an answer, until one is
+// taken: a longer one than there is room for, or a title that cannot name a
+// note, is refused with a line that says why, and the question asked again.
+// Nothing when input has ended. A refusal given is shown the first time.
+// What the refused answers hold counts toward what one question may pass
+// over, so that endless refused input ends.
+std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt,
+                               std::string refusal = {});
