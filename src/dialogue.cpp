@@ -20,12 +20,14 @@ bool equals_ignoring_case(std::string_view a, std::string_view b) {
 // line break of a note is. The first is the first that is not blank. The
 // lines of a paste are all the note's, empty ones included: only an empty
 // line typed ends it.
-std::optional<Answer> read_note_lines(Console& console) {
+// An empty first line is an empty note when one keeps what was there.
+std::optional<Answer> read_note_lines(Console& console, bool empty_keeps) {
   std::optional<Answer> note;
   bool pasting = false;
   for (std::optional<Answer> line; (line = read_line(console, max_answer_length));) {
     const bool pasted = console.paste_marks && take_paste_marks(line->text, pasting);
     if (!note) {
+      if (empty_keeps && !line->too_long && trim_space(line->text).empty()) return Answer{};
       if (line->too_long || !trim_space(line->text).empty())
         note = std::move(line);
       else if (!pass_over(console, line->text.size() + 1))
@@ -48,15 +50,17 @@ std::optional<Answer> read_note_lines(Console& console) {
 
 std::optional<Answer> read_answer(Dialogue& d, Asked asked) {
   if (!d.lines) return read_word(d.console, max_answer_length);
-  if (asked == Asked::note) {
+  if (asked == Asked::note || asked == Asked::changed_note) {
     set_paste_marks(d.console, true);
-    std::optional<Answer> note = read_note_lines(d.console);
+    std::optional<Answer> note = read_note_lines(d.console, asked == Asked::changed_note);
     set_paste_marks(d.console, false);
     return note;
   }
   // At a terminal a line of blanks is no comment: the question was a yes,
-  // but the person may have thought better of it.
-  if (asked == Asked::comment && d.console.interactive) {
+  // but the person may have thought better of it. Changed, an empty line
+  // removes the comment, or keeps the title.
+  if ((asked == Asked::comment && d.console.interactive) || asked == Asked::changed_comment ||
+      asked == Asked::changed_title) {
     std::optional<Answer> line = read_line(d.console, max_answer_length);
     if (line && !line->too_long && trim_space(line->text).empty()) line->text.clear();
     return line;
@@ -64,6 +68,13 @@ std::optional<Answer> read_answer(Dialogue& d, Asked asked) {
   std::optional<Answer> line = read_filled_line(d.console);
   if (line && asked == Asked::title) line->text = std::string(trim_space(line->text));
   return line;
+}
+
+// A whole line that is the letter or the word, in any case.
+bool says(std::string_view answer, char letter, std::string_view word) {
+  const std::string_view trimmed = trim_space(answer);
+  return equals_ignoring_case(trimmed, std::string_view(&letter, 1)) ||
+         equals_ignoring_case(trimmed, word);
 }
 
 // What is wrong with a title, in the user's words; empty when nothing is.
@@ -140,20 +151,27 @@ std::optional<bool> ask_yes_no(Dialogue& d) {
 }
 
 std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt,
-                               std::string refusal) {
+                               std::string refusal, std::string_view kept) {
+  const bool title = asked == Asked::title || asked == Asked::changed_title;
   begin_answer(d.console);
   for (;;) {
     clear_screen(d.console);
     // Where the user types the answer again.
     if (!refusal.empty()) print_error(d.console, refusal);
+    if (!kept.empty()) print(d.console, std::string(kept) + "\n");
     print(d.console, prompt);
-    if (asked == Asked::note && d.lines) print(d.console, d.texts.note_ends_hint);
+    if ((asked == Asked::note || asked == Asked::changed_note) && d.lines)
+      print(d.console, d.texts.note_ends_hint);
     std::optional<Answer> answer = read_answer(d, asked);
     if (!answer) return std::nullopt;
+    if (asked == Asked::changed_title || asked == Asked::changed_comment)
+      answer->text = std::string(trim_space(answer->text));
+    if (asked == Asked::changed_title && answer->text.empty() && !answer->too_long)
+      return std::string(kept);
     TitleProblem problem;
     if (answer->too_long)
       problem.kind = TitleProblem::too_long;
-    else if (asked == Asked::title)
+    else if (title)
       problem = find_host_title_problem(answer->text);
     if (!answer->cut && answer->refused.empty() && problem.kind == TitleProblem::none)
       return std::move(answer->text);
@@ -162,7 +180,43 @@ std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt
     else if (answer->cut)
       refusal = d.texts.line_cut;
     else
-      refusal = asked == Asked::title ? title_refusal(d.texts, problem) : d.texts.answer_too_long;
+      refusal = title ? title_refusal(d.texts, problem) : d.texts.answer_too_long;
     if (!ask_again(d.console, answer->text.size() + 1)) return std::nullopt;
+  }
+}
+
+std::optional<SaveAnswer> ask_save_or_change(Dialogue& d) {
+  if (!d.lines) {
+    const std::optional<bool> yes = ask_yes_no(d);
+    if (!yes) return std::nullopt;
+    return *yes ? SaveAnswer::yes : SaveAnswer::no;
+  }
+  begin_answer(d.console);
+  for (;;) {
+    print(d.console, d.texts.answer_hint);
+    const std::optional<Answer> line = read_filled_line(d.console);
+    if (!line) return std::nullopt;
+    if (!line->too_long && is_yes(line->text, d.texts, true)) return SaveAnswer::yes;
+    if (!line->too_long && is_no(line->text, d.texts)) return SaveAnswer::no;
+    if (!line->too_long && says(line->text, d.texts.change_letter, d.texts.change_word))
+      return SaveAnswer::change;
+    if (!ask_again(d.console, line->text.size() + 1)) return std::nullopt;
+    print_error(d.console, d.texts.answer_yes_or_no);
+  }
+}
+
+std::optional<char> ask_part_to_change(Dialogue& d) {
+  clear_screen(d.console);
+  print(d.console, d.texts.ask_change);
+  print(d.console, d.texts.change_parts);
+  begin_answer(d.console);
+  for (;;) {
+    print(d.console, d.texts.change_hint);
+    const std::optional<Answer> line = read_filled_line(d.console);
+    if (!line) return std::nullopt;
+    for (const char part : {'t', 'c', 'n'})
+      if (!line->too_long && says(line->text, part, {})) return part;
+    if (!ask_again(d.console, line->text.size() + 1)) return std::nullopt;
+    print_error(d.console, d.texts.answer_change);
   }
 }

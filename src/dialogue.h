@@ -39,7 +39,9 @@ std::optional<Answer> read_filled_line(Console& console);
 // the question asked again, so that a slip never throws a note away.
 std::optional<bool> ask_yes_no(Dialogue& d);
 
-enum class Asked { title, comment, note };
+// What is asked; a part asked again to change it keeps what it was, or, for
+// the comment, is removed, on an empty line.
+enum class Asked { title, comment, note, changed_title, changed_comment, changed_note };
 
 // Clears the screen, shows the prompt and reads an answer, until one is
 // taken: a longer one than there is room for, or a title that cannot name a
@@ -47,5 +49,14 @@ enum class Asked { title, comment, note };
 // Nothing when input has ended. A refusal given is shown the first time.
 // What the refused answers hold counts toward what one question may pass
 // over, so that endless refused input ends.
+// A part asked again shows what it was (kept) above the prompt.
 std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt,
-                               std::string refusal = {});
+                               std::string refusal = {}, std::string_view kept = {});
+
+// For people, the save question takes a third answer: to change the note.
+enum class SaveAnswer { yes, no, change };
+// Asked after the caller printed the question, the line that offers the
+// change (for people) included. Nothing when input has ended.
+std::optional<SaveAnswer> ask_save_or_change(Dialogue& d);
+// Which part of the note to change: 't', 'c' or 'n'. Nothing when input has ended.
+std::optional<char> ask_part_to_change(Dialogue& d);

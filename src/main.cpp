@@ -41,6 +41,7 @@ std::string summary_screen(const Dialogue& d, const NoteDraft& draft) {
         {ScreenPart::cut, draft.comment, d.texts.more_comment_lines, d.texts.more_comment_line});
   add_field(parts, d.texts.summary_note,
             {ScreenPart::cut, lines_for_screen(draft.body), d.texts.more_lines, d.texts.more_line});
+  add_lines(parts, d.texts.save_or_change);
   parts.push_back({ScreenPart::fixed, std::string(d.texts.answer_hint)});
   const std::optional<ScreenSize> size = screen_size(d.console);
   std::string screen = size ? fit_to_screen(parts, *size, output_is_utf8()) : joined(parts);
@@ -49,6 +50,39 @@ std::string summary_screen(const Dialogue& d, const NoteDraft& draft) {
 }
 
 // ==== The dialogue ====
+
+// The summary and the question to save it. A window resized while the
+// question waits shows it again, fitted.
+std::optional<SaveAnswer> ask_to_save(Dialogue& d, const NoteDraft& draft) {
+  clear_screen(d.console);
+  print(d.console, summary_screen(d, draft));
+  d.console.on_resize = [&d, &draft] {
+    clear_screen(d.console);
+    print(d.console, summary_screen(d, draft));
+    print(d.console, d.texts.answer_hint);
+  };
+  watch_resizes(d.console, true);
+  const std::optional<SaveAnswer> answer = ask_save_or_change(d);
+  watch_resizes(d.console, false);
+  d.console.on_resize = nullptr;
+  return answer;
+}
+
+// One part of the note asked again: the title (an empty line keeps it),
+// the comment (an empty line removes it), or the note. False when the input
+// ended or the user gave the note up.
+bool change_note(Dialogue& d, NoteDraft& draft) {
+  const std::optional<char> part = ask_part_to_change(d);
+  if (!part) return false;
+  std::optional<std::string> changed;
+  if (*part == 't') changed = ask(d, Asked::changed_title, d.texts.ask_title, {}, draft.title);
+  if (*part == 'c') changed = ask(d, Asked::changed_comment, d.texts.enter_comment);
+  if (*part == 'n') changed = retake_note(d, draft.title, draft.body);
+  if (!changed) return false;
+  std::string& field = *part == 't' ? draft.title : *part == 'c' ? draft.comment : draft.body;
+  field = std::move(*changed);
+  return true;
+}
 
 // Fills the draft. True when the user asked for it to be saved; false on a
 // no, or when input ended before the dialogue was through.
@@ -80,20 +114,14 @@ bool gather_note(Dialogue& d, NoteDraft& draft) {
   if (!body) return false;
   draft.body = std::move(*body);
 
-  clear_screen(d.console);
-  print(d.console, summary_screen(d, draft));
-  // A window resized while the question waits shows it again, fitted.
-  d.console.on_resize = [&d, &draft] {
-    clear_screen(d.console);
-    print(d.console, summary_screen(d, draft));
-    print(d.console, d.texts.answer_hint);
-  };
-  watch_resizes(d.console, true);
-  const std::optional<bool> wants_save = ask_yes_no(d);
-  watch_resizes(d.console, false);
-  d.console.on_resize = nullptr;
-  d.declined = wants_save == false;
-  return wants_save.value_or(false);
+  // For people, changed as often as they like before it is saved.
+  for (;;) {
+    const std::optional<SaveAnswer> answer = ask_to_save(d, draft);
+    if (!answer) return false;
+    d.declined = *answer == SaveAnswer::no;
+    if (*answer != SaveAnswer::change) return *answer == SaveAnswer::yes;
+    if (!change_note(d, draft)) return false;
+  }
 }
 
 // Said to people when they gave up on the note: the program ends next.

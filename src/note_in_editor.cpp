@@ -131,21 +131,19 @@ std::optional<std::string> note_in_editor(Dialogue& d, const Editor& editor,
   }
 }
 
-}  // namespace
-
-void let_go_of_draft(Dialogue& d, bool remove) {
-  if (d.draft && remove) (void)remove_draft(*d.draft);
-  keep_draft(d, std::nullopt);
-}
-
-std::optional<std::string> take_note(Dialogue& d, std::string_view title) {
+// The note in the user's editor, at a terminal, or else as typed lines (or
+// a word); changed, from the note as it is (current).
+std::optional<std::string> write_note(Dialogue& d, std::string_view title,
+                                      const std::optional<std::string>& current) {
   std::string fallback;
   if (d.editor) {
-    d.editor = false;
     const std::optional<Editor> editor = choose_editor();
     if (!editor) fallback = d.texts.no_editor;
-    if (editor) keep_draft(d, make_draft(title, KeptDrafts::offered));
-    if (editor && !d.draft) fallback = d.texts.draft_not_made;
+    if (editor && !d.draft)
+      keep_draft(d, make_draft(title, current ? KeptDrafts::passed_over : KeptDrafts::offered));
+    // Changed, the draft holds the note as it is.
+    if (editor && (!d.draft || (current && !write_draft(*d.draft, *current))))
+      fallback = d.texts.draft_not_made;
     if (fallback.empty()) {
       std::optional<std::string> note = note_in_editor(d, *editor, fallback);
       if (note || fallback.empty()) return note;  // a note, a no, or the input ended
@@ -155,14 +153,33 @@ std::optional<std::string> take_note(Dialogue& d, std::string_view title) {
       if (!empty) fallback += fill_format(d.texts.editor_text_kept, d.draft->shown);
       let_go_of_draft(d, empty);
     }
+    d.editor = false;  // typed from now on
   }
-  std::optional<std::string> note = ask(d, Asked::note, d.texts.enter_note, fallback);
+  std::optional<std::string> note =
+      ask(d, current ? Asked::changed_note : Asked::note, d.texts.enter_note, fallback);
+  if (note && current && note->empty()) note = *current;  // an empty first line keeps it
   // Typed at a terminal, from here on the note is what a draft keeps.
   if (note && d.lines && d.console.interactive) {
-    keep_draft(d, make_draft(title, KeptDrafts::passed_over));
+    if (!d.draft) keep_draft(d, make_draft(title, KeptDrafts::passed_over));
     if (d.draft && !write_draft(*d.draft, *note)) let_go_of_draft(d, true);
   }
   return note;
+}
+
+}  // namespace
+
+void let_go_of_draft(Dialogue& d, bool remove) {
+  if (d.draft && remove) (void)remove_draft(*d.draft);
+  keep_draft(d, std::nullopt);
+}
+
+std::optional<std::string> take_note(Dialogue& d, std::string_view title) {
+  return write_note(d, title, std::nullopt);
+}
+
+std::optional<std::string> retake_note(Dialogue& d, std::string_view title,
+                                       const std::string& note) {
+  return write_note(d, title, note);
 }
 
 void end_with_draft(Dialogue& d, bool saved) {

@@ -13,6 +13,11 @@
 // a terminal, or else as typed lines (or a word).
 // A note typed at a terminal is what a draft keeps from then on.
 std::optional<std::string> take_note(Dialogue& d, std::string_view title);
+// The note changed before it is saved: in the editor, on the draft holding
+// it as it is, or as typed lines, an empty first line keeping it. Nothing
+// when the input ended or the user gave the note up (declined).
+std::optional<std::string> retake_note(Dialogue& d, std::string_view title,
+                                       const std::string& note);
 // The draft is no longer the program's: it is deleted, or, holding what the
 // user wrote, left where it is (and said so by the caller).
 void let_go_of_draft(Dialogue& d, bool remove);

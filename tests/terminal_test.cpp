@@ -619,7 +619,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "\r\n\r\n" + crlf_joined(LINES_1_TO_100),
                   "",
                   "Voulez-vous enregistrer cette note ?\nTitre :\nCourses\nNote :\n" +
-                      numbered_lines(24) + "(... et 76 lignes de plus de la note)\n(o/n) ",
+                      numbered_lines(23) +
+                      "(... et 77 lignes de plus de la note)\n(ou m pour la modifier)\n(o/n) ",
                   {},
                   "",
                   "",
@@ -780,14 +781,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "exit 3",
                   {{"(une ligne vide termine la note)", LINES_1_TO_100 + "\n"},
                    {SAVE_QUESTION, "@rows 10"},
-                   {"(... et 96 lignes", "o\n"},
+                   {"(... et 97 lignes", "o\n"},
                    SAVED[1]},
                   0,
                   "\r\n\r\n" + crlf_joined(LINES_1_TO_100),
                   "",
                   CLEAR + SAVE_QUESTION +
-                      "\nTitre :\nCourses\nNote :\n1\n2\n3\n4\n"
-                      "(... et 96 lignes de plus de la note)\n(o/n) ",
+                      "\nTitre :\nCourses\nNote :\n1\n2\n3\n"
+                      "(... et 97 lignes de plus de la note)\n(ou m pour la modifier)\n(o/n) ",
                   {},
                   "",
                   "",
@@ -807,6 +808,28 @@ INSTANTIATE_TEST_SUITE_P(
                   "",
                   0,
                   {"--lnies"}},
+        // m at the save question changes the note: in the editor, opened on
+        // the note as it is; or the title, the old one shown above the prompt.
+        EditorRun{
+            "MChangesTheNoteInTheEditor",
+            "if [ -e \"$0.ran\" ]; then printf '\\nBeurre' >>\"$1\"; else printf Pain >\"$1\"; fi",
+            {{SAVE_QUESTION, "m\n"}, {"(t/c/n) ", "n\n"}, SAVED[0], SAVED[1]},
+            0,
+            "\r\n\r\nPain\r\nBeurre",
+            "",
+            "(ou m pour la modifier)\n(o/n) "},
+        EditorRun{"MChangesTheTitle",
+                  "printf Pain >\"$1\"",
+                  {{SAVE_QUESTION, "m\n"},
+                   {"(t/c/n) ", "t\n"},
+                   {"Titre de la note :", "March\xc3\xa9\n"},
+                   SAVED[0],
+                   SAVED[1],
+                   {ANOTHER, "n\n"}},
+                  0,
+                  "",
+                  "",
+                  "Courses\nTitre de la note :\n"},
         EditorRun{"TheDraftStaysWhenTheRunEndsUnsaved",
                   "printf 'Pain\\n' >\"$1\"",
                   {{SAVE_QUESTION, "\x04"}},

@@ -76,6 +76,11 @@ const MessageCatalogue catalogue = {
     .title_again = "Type another title for this note.\n",
     .ask_editor_again = "Open the editor again?\n",
     .notepad = "Notepad",
+    .save_or_change = "(or e to change it)\n",
+    .ask_change = "What would you like to change?\n",
+    .change_parts = "t: the title, c: the comment, n: the note\n",
+    .change_hint = "(t/c/n) ",
+    .answer_change = "Please answer t (the title), c (the comment) or n (the note).\n",
     .draft_offered = "A draft of this note was kept: it opens with what you wrote.\n",
     .usage =
         "Usage: %s [-l | --lines [--no-editor]]\n"
@@ -119,6 +124,8 @@ const MessageCatalogue catalogue = {
     .yes_letter = 'y',
     .yes_word = "yes",
     .no_word = "no",
+    .change_letter = 'e',
+    .change_word = "edit",
 };
 
 MessageCatalogue people_catalogue() {

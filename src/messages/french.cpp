@@ -83,6 +83,11 @@ const MessageCatalogue catalogue = {
     .title_again = "Tapez un autre titre pour cette note.\n",
     .ask_editor_again = "Ouvrir l'éditeur à nouveau ?\n",
     .notepad = "Bloc-notes",
+    .save_or_change = "(ou m pour la modifier)\n",
+    .ask_change = "Que voulez-vous modifier ?\n",
+    .change_parts = "t : le titre, c : le commentaire, n : la note\n",
+    .change_hint = "(t/c/n) ",
+    .answer_change = "Répondez par t (le titre), c (le commentaire) ou n (la note).\n",
     .draft_offered =
         "Un brouillon de cette note a été gardé : il s'ouvre avec ce que vous avez écrit.\n",
     .usage =
@@ -131,6 +136,8 @@ const MessageCatalogue catalogue = {
     .yes_letter = 'o',
     .yes_word = "oui",
     .no_word = "non",
+    .change_letter = 'm',
+    .change_word = "modifier",
 };
 
 MessageCatalogue people_catalogue() {

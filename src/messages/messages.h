@@ -78,11 +78,19 @@ struct MessageCatalogue {
   std::string_view title_again;       // --lines: after a no to replacing, above the title prompt
   std::string_view ask_editor_again;  // a yes/no question, after the draft was refused unchanged
   std::string_view notepad;           // Windows' own editor, as its window names it
+  // --lines: changing a note before it is saved.
+  std::string_view save_or_change;  // below the summary, above the hint
+  std::string_view ask_change;      // what to change; then change_parts and change_hint
+  std::string_view change_parts;
+  std::string_view change_hint;
+  std::string_view answer_change;  // after an answer that names no part
   std::string_view draft_offered;     // the editor opens a kept draft of a note of that title
   std::string_view usage;             // for --help; "%s" is the program's name
   char yes_letter;                    // the only answer that means yes
   std::string_view yes_word;  // --lines: means yes too, as the letter does there in any case
   std::string_view no_word;   // --lines: means no, as n does, in any case
+  char change_letter;         // --lines: at the save question, to change the note
+  std::string_view change_word;
 };
 
 // Each executable links exactly one language's definition of these: the
@@ -159,8 +167,14 @@ inline constexpr std::array text_fields = {
     &MessageCatalogue::title_again,
     &MessageCatalogue::ask_editor_again,
     &MessageCatalogue::notepad,
+    &MessageCatalogue::save_or_change,
+    &MessageCatalogue::ask_change,
+    &MessageCatalogue::change_parts,
+    &MessageCatalogue::change_hint,
+    &MessageCatalogue::answer_change,
     &MessageCatalogue::draft_offered,
     &MessageCatalogue::usage,
     &MessageCatalogue::yes_word,
     &MessageCatalogue::no_word,
+    &MessageCatalogue::change_word,
 };
