@@ -77,7 +77,16 @@ bool says(std::string_view answer, char letter, std::string_view word) {
          equals_ignoring_case(trimmed, word);
 }
 
-// What is wrong with a title, in the user's words; empty when nothing is.
+// Why an answer is not taken; empty when it is.
+std::string answer_refusal(const MessageCatalogue& texts, const Answer& answer, bool title) {
+  if (!answer.refused.empty()) return fill_format(texts.draft_character, answer.refused);
+  if (answer.cut) return std::string(texts.line_cut);
+  if (answer.too_long) return std::string(title ? texts.title_too_long : texts.answer_too_long);
+  return title ? title_refusal(texts, find_host_title_problem(answer.text)) : std::string();
+}
+
+}  // namespace
+
 std::string title_refusal(const MessageCatalogue& texts, const TitleProblem& problem) {
   switch (problem.kind) {
     case TitleProblem::none:
@@ -96,8 +105,6 @@ std::string title_refusal(const MessageCatalogue& texts, const TitleProblem& pro
   }
   return {};
 }
-
-}  // namespace
 
 bool is_yes(std::string_view answer, const MessageCatalogue& texts, bool whole_line) {
   const std::string_view letter(&texts.yes_letter, 1);
@@ -168,19 +175,8 @@ std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt
       answer->text = std::string(trim_space(answer->text));
     if (asked == Asked::changed_title && answer->text.empty() && !answer->too_long)
       return std::string(kept);
-    TitleProblem problem;
-    if (answer->too_long)
-      problem.kind = TitleProblem::too_long;
-    else if (title)
-      problem = find_host_title_problem(answer->text);
-    if (!answer->cut && answer->refused.empty() && problem.kind == TitleProblem::none)
-      return std::move(answer->text);
-    if (!answer->refused.empty())
-      refusal = fill_format(d.texts.draft_character, answer->refused);
-    else if (answer->cut)
-      refusal = d.texts.line_cut;
-    else
-      refusal = title ? title_refusal(d.texts, problem) : d.texts.answer_too_long;
+    refusal = answer_refusal(d.texts, *answer, title);
+    if (refusal.empty()) return std::move(answer->text);
     if (!ask_again(d.console, answer->text.size() + 1)) return std::nullopt;
   }
 }

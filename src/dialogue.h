@@ -10,6 +10,7 @@
 #include "console/console.h"
 #include "console/editor.h"
 #include "messages/messages.h"
+#include "notefile/notefile.h"
 
 struct Dialogue {
   Console& console;
@@ -49,6 +50,9 @@ enum class Asked { title, comment, note, changed_title, changed_comment, changed
 // Nothing when input has ended. A refusal given is shown the first time.
 // What the refused answers hold counts toward what one question may pass
 // over, so that endless refused input ends.
+// What is wrong with a title, in the user's words; empty when nothing is.
+std::string title_refusal(const MessageCatalogue& texts, const TitleProblem& problem);
+
 // A part asked again shows what it was (kept) above the prompt.
 std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt,
                                std::string refusal = {}, std::string_view kept = {});

@@ -15,6 +15,7 @@
 #include "note_draft.h"
 #include "note_in_editor.h"
 #include "notefile/notefile.h"
+#include "notefile/text_file.h"
 #include "options.h"
 
 namespace {
@@ -84,9 +85,10 @@ bool change_note(Dialogue& d, NoteDraft& draft) {
   return true;
 }
 
-// Fills the draft. True when the user asked for it to be saved; false on a
+// Fills the draft, from a file when one is given. True when the user asked
+// for it to be saved; false on a
 // no, or when input ended before the dialogue was through.
-bool gather_note(Dialogue& d, NoteDraft& draft) {
+bool gather_note(Dialogue& d, NoteDraft& draft, const TextFile* given) {
   if (!d.welcomed) {
     set_console_colours(d.console);
     print(d.console, d.texts.welcome);
@@ -95,8 +97,14 @@ bool gather_note(Dialogue& d, NoteDraft& draft) {
     d.welcomed = true;
   }
 
+  // A file's name is its title, asked for when it cannot be one.
+  const TitleProblem problem = given != nullptr ? find_host_title_problem(given->title)
+                                                : TitleProblem{TitleProblem::empty, {}};
   std::optional<std::string> title =
-      ask(d, Asked::title, d.texts.ask_title, std::exchange(d.notice, {}));
+      problem.kind == TitleProblem::none
+          ? given->title
+          : ask(d, Asked::title, d.texts.ask_title,
+                given != nullptr ? title_refusal(d.texts, problem) : std::exchange(d.notice, {}));
   if (!title) return false;
   draft.title = std::move(*title);
 
@@ -110,7 +118,7 @@ bool gather_note(Dialogue& d, NoteDraft& draft) {
     draft.comment = std::move(*comment);
   }
 
-  std::optional<std::string> body = take_note(d, draft.title);
+  std::optional<std::string> body = given != nullptr ? given->text : take_note(d, draft.title);
   if (!body) return false;
   draft.body = std::move(*body);
 
@@ -135,6 +143,21 @@ bool ask_another_note(Dialogue& d) {
   discard_typed_ahead(d.console);
   print(d.console, d.texts.another_note);
   return ask_yes_no(d).value_or(false);
+}
+
+// What a file that becomes no note says: its name, and why.
+std::string file_passed_over(const MessageCatalogue& texts, const std::string& name,
+                             const TextFile& file) {
+  switch (file.fault) {
+    case TextFile::Fault::unreadable:
+      return fill_format(texts.file_unreadable, name) + file.why + "\n";
+    case TextFile::Fault::too_long:
+      return fill_format(texts.file_too_long, name);
+    case TextFile::Fault::not_text:
+    case TextFile::Fault::none:
+      break;
+  }
+  return fill_format(texts.file_not_text, name);
 }
 
 // ==== Saving ====
@@ -194,6 +217,34 @@ bool save(Dialogue& d, NoteDraft& draft) {
   }
 }
 
+// Each file a note, one after another, as a typed one is, until the input
+// ends. A file that cannot be one is named, with why, and passed over: those
+// are said again at the end, where no clear takes them away. Not saved when
+// any file did not become a note.
+int notes_of_files(Dialogue& d, const std::vector<std::string>& files) {
+  int status = exit_ok;
+  std::string passed_over;
+  for (const std::string& name : files) {
+    const TextFile file = read_text_file(name);
+    if (file.fault != TextFile::Fault::none) {
+      const std::string why = file_passed_over(d.texts, name, file);
+      print_error(d.console, why);
+      passed_over += why;
+      status = exit_not_saved;
+      continue;
+    }
+    NoteDraft draft;
+    const bool saved = gather_note(d, draft, &file) && save(d, draft);
+    if (!saved) status = exit_not_saved;
+    say_not_saved(d);
+    end_with_draft(d, saved);
+    if (!saved && !d.declined) break;  // the input ended
+    d.declined = false;
+  }
+  if (!passed_over.empty() && d.console.interactive) print_error(d.console, passed_over);
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -213,10 +264,19 @@ int main(int argc, char** argv) {
   // The welcome's pause and the clear after it would take it away unread.
   if (console.redraws) dialogue.notice = options.unknown;
   int status = exit_ok;
-  // At a terminal, people may write one note after another.
-  for (bool another = true; another;) {
+  // Files given to people (dropped on the program's icon) become notes one
+  // after another; else, at a terminal, people may write one note after another.
+  const bool from_files = lines && !options.files.empty();
+  if (from_files) {
+    status = notes_of_files(dialogue, options.files);
+    if (window_closes_with_program()) {
+      print(console, texts.press_enter);
+      (void)read_line(console, max_answer_length);
+    }
+  }
+  for (bool another = !from_files; another;) {
     NoteDraft draft;
-    const bool asked_to_save = gather_note(dialogue, draft);
+    const bool asked_to_save = gather_note(dialogue, draft, nullptr);
     const bool saved = asked_to_save && save(dialogue, draft);
     if (asked_to_save && !saved) status = exit_not_saved;
     say_not_saved(dialogue);

@@ -131,28 +131,42 @@ std::optional<std::string> note_in_editor(Dialogue& d, const Editor& editor,
   }
 }
 
+// The note in the user's editor, on the draft; changed, the draft holds
+// the note as it is (current). Nothing, with why in fallback, when the
+// editor cannot be used; nothing, fallback empty, when the user gave the
+// note up or the input ended.
+std::optional<std::string> edited_note(Dialogue& d, std::string_view title,
+                                       const std::optional<std::string>& current,
+                                       std::string& fallback) {
+  const std::optional<Editor> editor = choose_editor();
+  if (!editor) {
+    fallback = d.texts.no_editor;
+    return std::nullopt;
+  }
+  if (!d.draft)
+    keep_draft(d, make_draft(title, current ? KeptDrafts::passed_over : KeptDrafts::offered));
+  if (!d.draft || (current && !write_draft(*d.draft, *current))) {
+    fallback = d.texts.draft_not_made;
+    return std::nullopt;
+  }
+  std::optional<std::string> note = note_in_editor(d, *editor, fallback);
+  if (note || fallback.empty()) return note;  // a note, a no, or the input ended
+  // Typed after all: what the editor left is the user's, and stays where it
+  // is, said so; an empty draft simply goes.
+  const bool empty = !holds_writing(read_draft(*d.draft, max_answer_length));
+  if (!empty) fallback += fill_format(d.texts.editor_text_kept, d.draft->shown);
+  let_go_of_draft(d, empty);
+  return std::nullopt;
+}
+
 // The note in the user's editor, at a terminal, or else as typed lines (or
 // a word); changed, from the note as it is (current).
 std::optional<std::string> write_note(Dialogue& d, std::string_view title,
                                       const std::optional<std::string>& current) {
   std::string fallback;
   if (d.editor) {
-    const std::optional<Editor> editor = choose_editor();
-    if (!editor) fallback = d.texts.no_editor;
-    if (editor && !d.draft)
-      keep_draft(d, make_draft(title, current ? KeptDrafts::passed_over : KeptDrafts::offered));
-    // Changed, the draft holds the note as it is.
-    if (editor && (!d.draft || (current && !write_draft(*d.draft, *current))))
-      fallback = d.texts.draft_not_made;
-    if (fallback.empty()) {
-      std::optional<std::string> note = note_in_editor(d, *editor, fallback);
-      if (note || fallback.empty()) return note;  // a note, a no, or the input ended
-      // Typed after all: what the editor left is the user's, and stays
-      // where it is, said so; an empty draft simply goes.
-      const bool empty = !holds_writing(read_draft(*d.draft, max_answer_length));
-      if (!empty) fallback += fill_format(d.texts.editor_text_kept, d.draft->shown);
-      let_go_of_draft(d, empty);
-    }
+    std::optional<std::string> note = edited_note(d, title, current, fallback);
+    if (note || fallback.empty()) return note;
     d.editor = false;  // typed from now on
   }
   std::optional<std::string> note =

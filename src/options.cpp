@@ -54,6 +54,7 @@ Options read_options(Console& console, const MessageCatalogue& texts, std::span<
     } else if (argument == "--help" || argument == "-h") {
       written = print(console, people_texts().usage, NOTECREATOR_PROGRAM);
     } else {
+      if (!argument.starts_with('-')) options.files.emplace_back(given);
       if (argument.size() > 1 && argument.front() == '-') {
         const std::string line =
             NOTECREATOR_PROGRAM ": " + fill_format(texts.unknown_option, given);

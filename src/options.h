@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/console.h"
 #include "messages/messages.h"
@@ -18,7 +19,8 @@ inline constexpr int exit_answer_not_written = 1;  // --help or --version could 
 struct Options {
   std::optional<int> answered;  // --help or --version answered: the status to end with
   bool no_editor = false;
-  std::string unknown;  // what was said of unknown options
+  std::string unknown;             // what was said of unknown options
+  std::vector<std::string> files;  // the arguments that are no option: for people, text files
 };
 
 // --help and --version (-h, -V) answer and end the program, with status 1

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "notefile/notefile.h"
+#include "notefile/text_file.h"
 
 namespace fs = std::filesystem;
 
@@ -238,3 +239,36 @@ TEST_F(NoteFile, ALeftoverTemporaryFileDoesNotStopTheNextSave) {
 }
 
 }  // namespace
+
+// A text file's bytes as a note: what is text, and what is not.
+TEST(NoteOfFileBytes, TakesUtf8AndUtf16WithTheirMarks) {
+  struct FileCase {
+    std::string bytes;
+    bool eight_bit_kept;
+    TextFile::Fault fault;
+    std::string text;
+  };
+  const std::string big_utf16 = std::string("\xfe\xff\xd8\x3d\xde\x00\x00\x61", 8);
+  const FileCase cases[] = {
+      {"a\r\nb\n", false, TextFile::Fault::none, "a\r\nb"},
+      {std::string("\xfe\xff\x00\xe9\x00\n\x00x", 8), false, TextFile::Fault::none,
+       "\xc3\xa9\r\nx"},
+      {big_utf16, false, TextFile::Fault::none,
+       "\xf0\x9f\x98\x80"
+       "a"},                                                       // a surrogate pair
+      {"\xff\xfe\x3d\xd8", false, TextFile::Fault::not_text, ""},  // half a pair
+      {"\xff\xfe"
+       "a",
+       false, TextFile::Fault::not_text, ""},  // an odd byte
+      {"caf\xe9", false, TextFile::Fault::not_text, ""},
+      {"caf\xe9", true, TextFile::Fault::none, "caf\xe9"},  // Windows: read as ANSI
+      {std::string(65537, 'x'), false, TextFile::Fault::too_long, ""},
+  };
+  for (const FileCase& c : cases) {
+    const TextFile file = note_of_file_bytes(c.bytes, c.eight_bit_kept);
+    EXPECT_EQ(file.fault, c.fault) << c.bytes.substr(0, 8);
+    EXPECT_EQ(c.fault == TextFile::Fault::none ? file.text : "", c.text);
+  }
+  EXPECT_EQ(title_of_file_name("C:\\notes\\Plans.TXT", true), "Plans");
+  EXPECT_EQ(title_of_file_name("notes/a.txt.txt", false), "a.txt");
+}

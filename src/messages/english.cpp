@@ -81,6 +81,9 @@ const MessageCatalogue catalogue = {
     .change_parts = "t: the title, c: the comment, n: the note\n",
     .change_hint = "(t/c/n) ",
     .answer_change = "Please answer t (the title), c (the comment) or n (the note).\n",
+    .file_unreadable = "The file %s could not be read, and is passed over: ",
+    .file_not_text = "The file %s is not text: it is passed over.\n",
+    .file_too_long = "The file %s is longer than 65536 bytes: it is passed over.\n",
     .draft_offered = "A draft of this note was kept: it opens with what you wrote.\n",
     .usage =
         "Usage: %s [-l | --lines [--no-editor]]\n"

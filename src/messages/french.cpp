@@ -88,6 +88,9 @@ const MessageCatalogue catalogue = {
     .change_parts = "t : le titre, c : le commentaire, n : la note\n",
     .change_hint = "(t/c/n) ",
     .answer_change = "Répondez par t (le titre), c (le commentaire) ou n (la note).\n",
+    .file_unreadable = "Le fichier %s n'a pas pu être lu, il est laissé de côté : ",
+    .file_not_text = "Le fichier %s n'est pas du texte : il est laissé de côté.\n",
+    .file_too_long = "Le fichier %s dépasse 65536 octets : il est laissé de côté.\n",
     .draft_offered =
         "Un brouillon de cette note a été gardé : il s'ouvre avec ce que vous avez écrit.\n",
     .usage =

@@ -84,12 +84,17 @@ struct MessageCatalogue {
   std::string_view change_parts;
   std::string_view change_hint;
   std::string_view answer_change;  // after an answer that names no part
-  std::string_view draft_offered;     // the editor opens a kept draft of a note of that title
-  std::string_view usage;             // for --help; "%s" is the program's name
-  char yes_letter;                    // the only answer that means yes
-  std::string_view yes_word;  // --lines: means yes too, as the letter does there in any case
-  std::string_view no_word;   // --lines: means no, as n does, in any case
-  char change_letter;         // --lines: at the save question, to change the note
+  // --lines, files given: one that does not become a note; "%s" is its name.
+  // Unread, the system's words and a line feed follow.
+  std::string_view file_unreadable;
+  std::string_view file_not_text;
+  std::string_view file_too_long;
+  std::string_view draft_offered;  // the editor opens a kept draft of a note of that title
+  std::string_view usage;          // for --help; "%s" is the program's name
+  char yes_letter;                 // the only answer that means yes
+  std::string_view yes_word;       // --lines: means yes too, as the letter does there in any case
+  std::string_view no_word;        // --lines: means no, as n does, in any case
+  char change_letter;              // --lines: at the save question, to change the note
   std::string_view change_word;
 };
 
@@ -172,6 +177,9 @@ inline constexpr std::array text_fields = {
     &MessageCatalogue::change_parts,
     &MessageCatalogue::change_hint,
     &MessageCatalogue::answer_change,
+    &MessageCatalogue::file_unreadable,
+    &MessageCatalogue::file_not_text,
+    &MessageCatalogue::file_too_long,
     &MessageCatalogue::draft_offered,
     &MessageCatalogue::usage,
     &MessageCatalogue::yes_word,

@@ -12,7 +12,9 @@
 #include <string>
 
 #include "console/unique_fd_posix.h"
+#include "note_draft.h"
 #include "notefile/notefile.h"
+#include "notefile/text_file.h"
 
 namespace {
 
@@ -167,4 +169,36 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
              sync_folder(folder.fd) && file.close_now();
   }
   return synced ? SaveResult{} : failure(path, errno, SaveStep::sync);
+}
+
+TextFile read_text_file(const std::string& path) {
+  constexpr std::size_t read_size = 4096;
+  // Line breaks and UTF-16 may take the bytes past the bound: past four
+  // times it, the note is too long whatever they are, and the rest is not read.
+  constexpr std::size_t most = 4 * max_answer_length;
+  TextFile file;
+  std::string bytes;
+  // Non-blocking: a FIFO or a device named by mistake never holds the run.
+  const UniqueFd text(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat status = {};
+  int error = text.fd < 0 || fstat(text.fd, &status) != 0 ? errno : 0;
+  if (error == 0 && !S_ISREG(status.st_mode)) error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+  std::array<char, read_size> buffer{};
+  while (error == 0 && bytes.size() <= most) {
+    const ssize_t got = read(text.fd, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error = errno;
+    if (got <= 0) break;
+    bytes.append(buffer.data(), static_cast<std::size_t>(got));
+  }
+  if (error != 0) {
+    file.fault = TextFile::Fault::unreadable;
+    file.why = std::strerror(error);
+  } else if (bytes.size() > most) {
+    file.fault = TextFile::Fault::too_long;
+  } else {
+    file = note_of_file_bytes(bytes, false);
+  }
+  file.title = title_of_file_name(path, false);
+  return file;
 }

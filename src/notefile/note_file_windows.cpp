@@ -5,13 +5,16 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "console/unique_handle_windows.h"
+#include "note_draft.h"
 #include "notefile/notefile.h"
+#include "notefile/text_file.h"
 
 namespace {
 
@@ -212,4 +215,47 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
   }
   if (!move_and_flush(temporary, note)) return failure(path, GetLastError(), SaveStep::rename);
   return {};
+}
+
+TextFile read_text_file(const std::string& path) {
+  constexpr std::size_t read_size = 4096;
+  // Line breaks and UTF-16 may take the bytes past the bound: past four
+  // times it, the note is too long whatever they are, and the rest is not read.
+  constexpr std::size_t most = 4 * max_answer_length;
+  TextFile file;
+  // The arguments arrive in the ANSI code page, the title in the console's.
+  const std::wstring wide = widen(path, CP_ACP);
+  file.title = narrow(widen(title_of_file_name(path, true), CP_ACP), title_code_page());
+  const UniqueHandle text(CreateFileW(wide.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (text.handle == INVALID_HANDLE_VALUE || GetFileType(text.handle) != FILE_TYPE_DISK) {
+    file.fault = TextFile::Fault::unreadable;
+    file.why = system_message(text.handle == INVALID_HANDLE_VALUE ? GetLastError()
+                                                                  : ERROR_INVALID_FUNCTION);
+    return file;
+  }
+  std::string bytes;
+  std::array<char, read_size> buffer{};
+  DWORD got = 0;
+  while (bytes.size() <= most &&
+         ReadFile(text.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) !=
+             0 &&
+         got > 0)
+    bytes.append(buffer.data(), got);
+  if (bytes.size() > most) {
+    file.fault = TextFile::Fault::too_long;
+    return file;
+  }
+  std::string title = std::move(file.title);
+  file = note_of_file_bytes(bytes, true);
+  file.title = std::move(title);
+  if (file.fault != TextFile::Fault::none) return file;
+  // UTF-8, else ANSI, as Notepad reads it, in the console's code page.
+  std::string refused;
+  const std::optional<std::string> note = encode_code_page(file.text, title_code_page(), refused);
+  if (!note) file.fault = TextFile::Fault::not_text;
+  if (note) file.text = *note;
+  if (note && note->size() > max_answer_length) file.fault = TextFile::Fault::too_long;
+  return file;
 }

@@ -171,13 +171,13 @@ Case read_case(const std::string& path) {
     } else if (name == "stderr") {
       if (!need(1)) return c;
       c.expected_stderr = joined(strings);
-    } else if (name == "before" || name == "after") {
+    } else if (name == "before" || name == "after" || name == "files") {
       // "after:" alone says the notes folder ends up empty.
       if (!is_bytes || strings.size() % 2 != 0) {
         c.error = "bad value for " + name + ": names and contents go in pairs";
         return c;
       }
-      auto& notes = name == "before" ? c.before : c.after.emplace();
+      auto& notes = name == "before" ? c.before : name == "files" ? c.files : c.after.emplace();
       for (std::size_t i = 0; i < strings.size(); i += 2)
         notes.push_back({strings[i], strings[i + 1]});
     } else {

@@ -23,6 +23,7 @@ struct Case {
   int expected_status = 0;
   std::string card = "folders";                // how the card is laid out before the run
   std::vector<NoteFile> before;                // notes on the card before the run
+  std::vector<NoteFile> files;                 // files where it runs, for its arguments
   std::optional<std::vector<NoteFile>> after;  // the notes folder after; unset: unchanged
   std::string host = "any";                    // "any", "native" or "windows"
   std::string locale = "C.UTF-8";              // natively, LC_ALL

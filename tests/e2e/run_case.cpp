@@ -179,6 +179,7 @@ int run_case(const Options& options, const Case& c) {
   const fs::path card = scratch.path / "card";
   const fs::path work_dir = scratch.path / "work";
   fs::create_directories(work_dir);
+  for (const NoteFile& file : c.files) write_file(work_dir / file.name, file.bytes);
   if (!set_up_card(card, c)) {
     std::cout << "unknown card layout " << c.card << "\n";
     return exit_failed;
