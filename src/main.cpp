@@ -52,6 +52,16 @@ std::string summary_screen(const Dialogue& d, const NoteDraft& draft) {
 
 // ==== The dialogue ====
 
+// The welcome, once a run.
+void welcome(Dialogue& d) {
+  if (d.welcomed) return;
+  set_console_colours(d.console);
+  print(d.console, d.texts.welcome);
+  print(d.console, d.texts.banner);
+  pause_ms(welcome_pause_ms);
+  d.welcomed = true;
+}
+
 // The summary and the question to save it. A window resized while the
 // question waits shows it again, fitted.
 std::optional<SaveAnswer> ask_to_save(Dialogue& d, const NoteDraft& draft) {
@@ -89,13 +99,7 @@ bool change_note(Dialogue& d, NoteDraft& draft) {
 // for it to be saved; false on a
 // no, or when input ended before the dialogue was through.
 bool gather_note(Dialogue& d, NoteDraft& draft, const TextFile* given) {
-  if (!d.welcomed) {
-    set_console_colours(d.console);
-    print(d.console, d.texts.welcome);
-    print(d.console, d.texts.banner);
-    pause_ms(welcome_pause_ms);
-    d.welcomed = true;
-  }
+  welcome(d);
 
   // A file's name is its title, asked for when it cannot be one.
   const TitleProblem problem = given != nullptr ? find_host_title_problem(given->title)
@@ -170,8 +174,9 @@ bool not_saved(Dialogue& d) {
 
 // Whether the note may go where a note of its name is: always, but for
 // people, who are asked first. Nothing when the input has ended.
-std::optional<bool> may_replace(Dialogue& d, const NotePath& path, std::string_view title) {
-  if (!d.lines || !path.usable || !note_exists(path)) return true;
+std::optional<bool> may_replace(Dialogue& d, const NotePath& path, std::string_view title,
+                                std::string_view in_place) {
+  if (!d.lines || !path.usable || title == in_place || !note_exists(path)) return true;
   clear_screen(d.console);
   print(d.console, d.texts.ask_replace, title);
   return ask_yes_no(d);
@@ -181,11 +186,12 @@ std::optional<bool> may_replace(Dialogue& d, const NotePath& path, std::string_v
 // failure. A name the card refuses, or, for people, one that would replace a
 // note they do not want replaced, asks for another title, and the note goes
 // to the same card. A yes to replacing holds for that note on that card
-// alone. True when saved.
-bool save(Dialogue& d, NoteDraft& draft) {
+// alone. A note changed on the card (in_place, its title) replaces itself
+// without asking, on the card already answered (drive). True when saved.
+bool save(Dialogue& d, NoteDraft& draft, std::optional<Answer> drive = {},
+          std::string_view in_place = {}) {
   begin_answer(d.console);
   SaveResult last;
-  std::optional<Answer> drive;
   for (;;) {
     if (!drive) drive = ask_for_card(d.console, d.texts, last, d.lines, d.card_used);
     if (!drive) return not_saved(d);
@@ -193,7 +199,7 @@ bool save(Dialogue& d, NoteDraft& draft) {
     const std::string_view card =
         d.lines ? card_in_answer(drive->text, host_separator == '\\') : drive->text;
     const NotePath path = drive->too_long ? NotePath{} : build_note_path(card, draft.title);
-    const std::optional<bool> replace = may_replace(d, path, draft.title);
+    const std::optional<bool> replace = may_replace(d, path, draft.title, in_place);
     if (!replace) return not_saved(d);
     std::string refusal(d.texts.title_again);
     if (*replace) {
@@ -215,6 +221,95 @@ bool save(Dialogue& d, NoteDraft& draft) {
     draft.title = std::move(*title);
     last = {};
   }
+}
+
+// ==== A note on the card, changed ====
+
+// The card whose notes folder is there, asked for until one is; nothing
+// when the input has ended. Its notes folder's path comes with it.
+std::optional<std::pair<Answer, NotePath>> ask_for_notes_folder(Dialogue& d) {
+  SaveResult last;
+  for (;;) {
+    std::optional<Answer> drive = ask_for_card(d.console, d.texts, last, true, d.card_used);
+    if (!drive) return std::nullopt;
+    const NotePath folder =
+        build_note_path(card_in_answer(drive->text, host_separator == '\\'), "-");
+    if (!drive->too_long && folder.usable && is_folder(folder.folder))
+      return std::pair{std::move(*drive), folder};
+    last = drive->too_long || !folder.usable ? SaveResult{SaveFault::no_card, drive->text}
+                                             : find_missing_folder(folder, host_separator);
+  }
+}
+
+// The note to change, by its number or its title; nothing when the input has ended.
+std::optional<std::string> ask_which_note(Dialogue& d, const std::vector<std::string>& titles) {
+  std::string refusal;
+  begin_answer(d.console);
+  for (;;) {
+    clear_screen(d.console);
+    if (!refusal.empty()) print_error(d.console, refusal);
+    print(d.console, d.texts.ask_which_note);
+    for (std::size_t i = 0; i < titles.size(); ++i)
+      print(d.console, std::to_string(i + 1) + ": " + titles[i] + "\n");
+    print(d.console, d.texts.which_note_hint);
+    const std::optional<Answer> line = read_filled_line(d.console);
+    if (!line) return std::nullopt;
+    const std::string answer(trim_space(line->text));
+    for (std::size_t i = 0; i < titles.size(); ++i)
+      if (answer == std::to_string(i + 1) || answer == titles[i]) return titles[i];
+    refusal = fill_format(d.texts.no_such_note, answer);
+    if (!ask_again(d.console, line->text.size() + 1)) return std::nullopt;
+  }
+}
+
+// --edit: a note on the card read back, its note changed in the editor (or
+// as typed lines), and saved in place; under a new title, the old note goes.
+int change_on_card(Dialogue& d) {
+  welcome(d);
+  std::optional<std::pair<Answer, NotePath>> card = ask_for_notes_folder(d);
+  if (!card) return exit_ok;
+  const std::vector<std::string> titles = notes_in_folder(card->second.folder);
+  if (titles.empty()) {
+    print(d.console, d.texts.no_notes);
+    return exit_ok;
+  }
+  const std::optional<std::string> title = ask_which_note(d, titles);
+  if (!title) return exit_ok;
+  const std::string card_answer(card_in_answer(card->first.text, host_separator == '\\'));
+  const NotePath old_path = build_note_path(card_answer, *title);
+  std::string why;
+  const std::optional<std::string> bytes = read_note(old_path, 2 * max_answer_length + 4, why);
+  if (!bytes) {
+    print_error(d.console, fill_format(d.texts.file_unreadable, *title + ".txt") + why + "\n");
+    return exit_not_saved;
+  }
+  NoteDraft draft = note_from_contents(*bytes);
+  draft.title = *title;
+  std::optional<std::string> body = retake_note(d, draft.title, draft.body);
+  if (body) draft.body = std::move(*body);
+  // Changed as often as the user likes, then saved in place, or not changed.
+  for (std::optional<SaveAnswer> answer; body;) {
+    answer = ask_to_save(d, draft);
+    if (!answer) break;
+    if (*answer == SaveAnswer::change) {
+      if (!change_note(d, draft)) break;
+      continue;
+    }
+    if (*answer == SaveAnswer::no) {
+      let_go_of_draft(d, true);
+      print(d.console, d.texts.not_changed);
+      return exit_ok;
+    }
+    if (!save(d, draft, card->first, *title)) break;
+    const NotePath saved_path = build_note_path(d.card_used, *title);
+    if (draft.title != *title && card_spelling(saved_path) == card_spelling(old_path) &&
+        remove_note(old_path))
+      print(d.console, d.texts.old_note_removed, *title);
+    return exit_ok;
+  }
+  end_with_draft(d, false);
+  if (d.declined) print(d.console, d.texts.not_changed);
+  return d.declined ? exit_ok : exit_not_saved;
 }
 
 // Each file a note, one after another, as a typed one is, until the input
@@ -267,14 +362,14 @@ int main(int argc, char** argv) {
   // Files given to people (dropped on the program's icon) become notes one
   // after another; else, at a terminal, people may write one note after another.
   const bool from_files = lines && !options.files.empty();
-  if (from_files) {
-    status = notes_of_files(dialogue, options.files);
+  if (options.edit || from_files) {
+    status = options.edit ? change_on_card(dialogue) : notes_of_files(dialogue, options.files);
     if (window_closes_with_program()) {
       print(console, texts.press_enter);
       (void)read_line(console, max_answer_length);
     }
   }
-  for (bool another = !from_files; another;) {
+  for (bool another = !from_files && !options.edit; another;) {
     NoteDraft draft;
     const bool asked_to_save = gather_note(dialogue, draft, nullptr);
     const bool saved = asked_to_save && save(dialogue, draft);

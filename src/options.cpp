@@ -10,8 +10,8 @@ namespace {
 // The long option an argument names: itself, or the one it is the start
 // of, as GNU programs take them (--line is --lines); else the argument.
 std::string_view long_option(std::string_view argument) {
-  constexpr std::array<std::string_view, 4> long_options = {"--lines", "--no-editor", "--help",
-                                                            "--version"};
+  constexpr std::array<std::string_view, 5> long_options = {"--lines", "--no-editor", "--edit",
+                                                            "--help", "--version"};
   if (!argument.starts_with("--") || argument.size() < 3) return argument;
   std::string_view named = argument;
   int starts = 0;
@@ -26,7 +26,11 @@ std::string_view long_option(std::string_view argument) {
 }  // namespace
 
 bool names_lines(std::string_view argument) {
-  return long_option(argument) == "--lines" || argument == "-l";
+  return long_option(argument) == "--lines" || argument == "-l" || names_edit(argument);
+}
+
+bool names_edit(std::string_view argument) {
+  return long_option(argument) == "--edit" || argument == "-e";
 }
 
 const MessageCatalogue& people_texts() {
@@ -44,6 +48,7 @@ Options read_options(Console& console, const MessageCatalogue& texts, std::span<
   for (const char* given : arguments) {
     const std::string_view argument = long_option(given);
     bool written = false;
+    options.edit = options.edit || names_edit(argument);
     if (names_lines(argument)) continue;  // taken before
     if (argument == "--no-editor") {
       options.no_editor = true;

@@ -19,6 +19,7 @@ inline constexpr int exit_answer_not_written = 1;  // --help or --version could 
 struct Options {
   std::optional<int> answered;  // --help or --version answered: the status to end with
   bool no_editor = false;
+  bool edit = false;               // --edit: change a note on the card
   std::string unknown;             // what was said of unknown options
   std::vector<std::string> files;  // the arguments that are no option: for people, text files
 };
@@ -30,7 +31,9 @@ struct Options {
 // comes with. A long option may be any start of it that names no other.
 Options read_options(Console& console, const MessageCatalogue& texts, std::span<char*> arguments);
 
-// Whether an argument asks for the dialogue for people: --lines, -l.
+// Whether an argument asks for the dialogue for people: --lines, -l, and
+// --edit, -e, which changes a note on the card in it.
 bool names_lines(std::string_view argument);
+bool names_edit(std::string_view argument);
 // The texts for people as the output shows them, for the whole run.
 const MessageCatalogue& people_texts();

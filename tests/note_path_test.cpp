@@ -271,6 +271,15 @@ TEST(NoteContents, IsCommentTwoCrLfAndBodyWithNothingAfter) {
   EXPECT_EQ(note_contents({"Courses", "Acheter", "Pain"}), "Acheter\r\n\r\nPain");
   EXPECT_EQ(note_contents({"Courses", "", "Pain"}), "\r\n\r\nPain");
   EXPECT_EQ(note_contents({"t", "a\0b"s, "\xff"}), "a\0b\r\n\r\n\xff"s);
+  // Read back: the comment before the first CR LF CR LF, the note after it;
+  // without one, all note; a UTF-8 mark dropped.
+  const auto read_back = [](std::string_view bytes) {
+    const NoteDraft note = note_from_contents(bytes);
+    return note.comment + "|" + note.body;
+  };
+  EXPECT_EQ(read_back("Acheter\r\n\r\nPain\r\n\r\nBeurre"), "Acheter|Pain\r\n\r\nBeurre");
+  EXPECT_EQ(read_back("\r\n\r\nPain"), "|Pain");
+  EXPECT_EQ(read_back("\xef\xbb\xbfPain\nBeurre"), "|Pain\nBeurre");
 }
 
 }  // namespace

@@ -48,12 +48,14 @@ for file in notecreator_en.exe notecreator_fr.exe README.txt LICENSE.txt CHANGEL
   [ -f "$installed/$file" ] || fail "not installed: $file"
 done
 head -c 200 "$installed/README.txt" | grep -q "$(printf '\r')$" || fail "README.txt has no CR LF line ends"
-for shortcut in "Note creator (English):en" "Créateur de notes (français):fr"; do
-  link="$menu/${shortcut%:*}.lnk"
-  target="C:\\mine\\notecreator\\notecreator_${shortcut##*:}.exe"
+for shortcut in "Note creator (English):en:--lines" "Créateur de notes (français):fr:--lines" \
+  "Change a note (English):en:--edit" "Modifier une note (français):fr:--edit"; do
+  name=${shortcut%%:*} rest=${shortcut#*:}
+  link="$menu/$name.lnk"
+  target="C:\\mine\\notecreator\\notecreator_${rest%%:*}.exe"
   [ -f "$link" ] || fail "no Start-menu entry $link"
   { strings "$link"; strings -el "$link"; } | grep -qF "$target" || fail "$link does not start $target"
-  strings -el "$link" | grep -qx -- "--lines" || fail "$link does not start it with --lines"
+  strings -el "$link" | grep -qx -- "${rest#*:}" || fail "$link does not start it with ${rest#*:}"
 done
 for value in DisplayName DisplayVersion Publisher EstimatedSize UninstallString; do
   entry | grep -q "^\"$value\"=" || fail "the Apps and Features entry has no $value"

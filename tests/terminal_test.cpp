@@ -426,7 +426,8 @@ struct EditorRun {
   std::string on_path = {};       // instead of VISUAL: the editor is this program on the PATH
   unsigned short rows = 0;        // the terminal's height, when known
   std::vector<std::string> arguments = {};  // after --lines
-  bool others = false;  // another user's lock on the title's draft, and kept draft "(2)"
+  bool others = false;       // another user's lock on the title's draft, and kept draft "(2)"
+  std::string on_card = {};  // with --edit: the note Courses.txt on the card, changed
 };
 
 void PrintTo(const EditorRun& run, std::ostream* os) {
@@ -458,6 +459,11 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
   write_file(editor, "#!/bin/sh\n" + c.script + "\n: >\"$0.ran\"\n");
   std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
   std::vector<Typing> typing = {{"Titre de la note :", "Courses\nn\n"}};
+  if (!c.on_card.empty()) {
+    write_file(card / notes_below_root / "Courses.txt", c.on_card);
+    typing = {{"lettre de votre PSP ?", card.string() + "\n"},
+              {"(tapez son numéro ou son titre)", "1\n"}};
+  }
   for (Typing step : c.typing) {
     if (const auto at = step.keys.find("@CARD@"); at != std::string::npos)
       step.keys.replace(at, 6, card.string());
@@ -472,6 +478,7 @@ TEST_P(Editor, TakesTheNoteFromTheDraft) {
   Job job;
   job.arguments = {"--lines"};
   job.arguments.insert(job.arguments.end(), c.arguments.begin(), c.arguments.end());
+  if (!c.on_card.empty()) job.arguments.push_back("--edit");
   job.environment = {"VISUAL=" + editor.string(), "LC_ALL=C.UTF-8",
                      "XDG_STATE_HOME=" + (scratch.path / "state").string()};
   if (!c.on_path.empty()) {
@@ -830,6 +837,23 @@ INSTANTIATE_TEST_SUITE_P(
                   "",
                   "",
                   "Courses\nTitre de la note :\n"},
+        // --edit: the card's notes by number; the editor opens on the note's
+        // text alone, and it is saved in place, its comment kept, unasked.
+        EditorRun{
+            "EditChangesANoteOnTheCard",
+            "printf '\\nBeurre' >>\"$1\"",
+            {{SAVE_QUESTION, "o\n"}},
+            0,
+            "Pour samedi\r\n\r\nPain\r\nBeurre",
+            "",
+            "Quelle note voulez-vous modifier ?\n1: Courses\n(tapez son numéro ou son titre)\n",
+            {},
+            "",
+            "",
+            0,
+            {},
+            false,
+            "Pour samedi\r\n\r\nPain"},
         EditorRun{"TheDraftStaysWhenTheRunEndsUnsaved",
                   "printf 'Pain\\n' >\"$1\"",
                   {{SAVE_QUESTION, "\x04"}},

@@ -19,6 +19,8 @@ SetDateSave off
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define ENGLISH_ENTRY "$SMPROGRAMS\Note creator (English).lnk"
 !define FRENCH_ENTRY "$SMPROGRAMS\Créateur de notes (français).lnk"
+!define ENGLISH_CHANGE_ENTRY "$SMPROGRAMS\Change a note (English).lnk"
+!define FRENCH_CHANGE_ENTRY "$SMPROGRAMS\Modifier une note (français).lnk"
 ; A failed setup or uninstall: nothing recorded that did not happen.
 !define EXIT_FAILED 2
 
@@ -166,6 +168,8 @@ Section "Install"
   ; People who start it from the Start menu type sentences: a line an answer.
   CreateShortcut "${ENGLISH_ENTRY}" "$INSTDIR\notecreator_en.exe" "--lines"
   CreateShortcut "${FRENCH_ENTRY}" "$INSTDIR\notecreator_fr.exe" "--lines"
+  CreateShortcut "${ENGLISH_CHANGE_ENTRY}" "$INSTDIR\notecreator_en.exe" "--edit"
+  CreateShortcut "${FRENCH_CHANGE_ENTRY}" "$INSTDIR\notecreator_fr.exe" "--edit"
 
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "$(DISPLAY_NAME)"
@@ -206,6 +210,8 @@ Section "Uninstall"
   !insertmacro REMOVE "CHANGELOG.txt"
   Delete "${ENGLISH_ENTRY}"
   Delete "${FRENCH_ENTRY}"
+  Delete "${ENGLISH_CHANGE_ENTRY}"
+  Delete "${FRENCH_CHANGE_ENTRY}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

@@ -84,9 +84,16 @@ const MessageCatalogue catalogue = {
     .file_unreadable = "The file %s could not be read, and is passed over: ",
     .file_not_text = "The file %s is not text: it is passed over.\n",
     .file_too_long = "The file %s is longer than 65536 bytes: it is passed over.\n",
+    .ask_which_note = "Which note would you like to change?\n",
+    .which_note_hint = "(type its number or its title)\n",
+    .no_such_note = "There is no note %s on the card: type one of the numbers shown, or a title.\n",
+    .no_notes = "There are no notes on the card.\n",
+    .not_changed = "The note was not changed.\n",
+    .old_note_removed = "The note %s was removed: the note is saved under its new title.\n",
     .draft_offered = "A draft of this note was kept: it opens with what you wrote.\n",
     .usage =
-        "Usage: %s [-l | --lines [--no-editor]]\n"
+        "Usage: %s [-l | --lines [--no-editor] [FILE...]]\n"
+        "       %s -e | --edit\n"
         "       %s -h | --help | -V | --version\n"
         "\n"
         "Asks for a note's title, an optional comment and the note's text, then\n"
@@ -110,16 +117,22 @@ const MessageCatalogue catalogue = {
         "               by an empty line. It offers the card it finds, or the\n"
         "               cards by number, asks before replacing a note, shows\n"
         "               where the note went, and, at a terminal, offers to write\n"
-        "               another note\n"
+        "               another note. At the summary, e changes the title, the\n"
+        "               comment or the note first. Each FILE given (a text file\n"
+        "               dropped on the icon) becomes a note, titled after its\n"
+        "               name, one after another\n"
         "      --no-editor\n"
         "               with --lines, type the note as lines even at a terminal\n"
+        "  -e, --edit   change a note on the card, in the dialogue for people: the\n"
+        "               card's notes are listed by number, the one chosen opens\n"
+        "               in your editor, its comment kept, and it is saved in place\n"
         "\n"
         "Drafts are kept in $XDG_STATE_HOME/notecreator/drafts\n"
         "(~/.local/state/notecreator/drafts), or %LOCALAPPDATA%\\notecreator\\drafts\n"
         "on Windows.\n"
         "\n"
-        "It takes no other arguments: it ignores any other it is given, and names\n"
-        "an unknown option on standard error. A long option may be shortened to\n"
+        "Without --lines it ignores any other argument; it names an unknown\n"
+        "option on standard error. A long option may be shortened to\n"
         "any start that names no other (--line for --lines).\n"
         "\n"
         "Exit status: 0 saved, or saving not asked for; 1 not saved; 2 the input\n"

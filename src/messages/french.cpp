@@ -91,10 +91,19 @@ const MessageCatalogue catalogue = {
     .file_unreadable = "Le fichier %s n'a pas pu être lu, il est laissé de côté : ",
     .file_not_text = "Le fichier %s n'est pas du texte : il est laissé de côté.\n",
     .file_too_long = "Le fichier %s dépasse 65536 octets : il est laissé de côté.\n",
+    .ask_which_note = "Quelle note voulez-vous modifier ?\n",
+    .which_note_hint = "(tapez son numéro ou son titre)\n",
+    .no_such_note =
+        "Il n'y a pas de note %s sur la carte : tapez un des numéros affichés, ou un titre.\n",
+    .no_notes = "Il n'y a pas de notes sur la carte.\n",
+    .not_changed = "La note n'a pas été modifiée.\n",
+    .old_note_removed =
+        "La note %s a été supprimée : la note est enregistrée sous son nouveau titre.\n",
     .draft_offered =
         "Un brouillon de cette note a été gardé : il s'ouvre avec ce que vous avez écrit.\n",
     .usage =
-        "Utilisation : %s [-l | --lines [--no-editor]]\n"
+        "Utilisation : %s [-l | --lines [--no-editor] [FICHIER...]]\n"
+        "              %s -e | --edit\n"
         "              %s -h | --help | -V | --version\n"
         "\n"
         "Demande le titre d'une note, un commentaire facultatif et le texte de la\n"
@@ -121,17 +130,24 @@ const MessageCatalogue catalogue = {
         "               Il propose la carte qu'il trouve, ou les cartes par\n"
         "               numéro, demande avant de remplacer une note, montre où\n"
         "               elle est allée, et, dans un terminal, propose d'écrire\n"
-        "               une autre note\n"
+        "               une autre note. Au résumé, m modifie d'abord le titre,\n"
+        "               le commentaire ou la note. Chaque FICHIER donné (un\n"
+        "               fichier texte déposé sur l'icône) devient une note, au\n"
+        "               titre de son nom, l'un après l'autre\n"
         "      --no-editor\n"
         "               avec --lines, taper la note en lignes même dans un\n"
         "               terminal\n"
+        "  -e, --edit   modifier une note de la carte, dans le dialogue pour les\n"
+        "               personnes : les notes de la carte sont listées par\n"
+        "               numéro, celle choisie s'ouvre dans votre éditeur, son\n"
+        "               commentaire gardé, et elle est enregistrée à sa place\n"
         "\n"
         "Les brouillons sont dans $XDG_STATE_HOME/notecreator/drafts\n"
         "(~/.local/state/notecreator/drafts), ou %LOCALAPPDATA%\\notecreator\\drafts\n"
         "sous Windows.\n"
         "\n"
-        "Ne prend aucun autre argument : il ignore tout autre argument donné, et\n"
-        "nomme une option inconnue sur la sortie d'erreur. Une option longue peut\n"
+        "Sans --lines, il ignore tout autre argument donné ; il nomme une option\n"
+        "inconnue sur la sortie d'erreur. Une option longue peut\n"
         "être abrégée tant qu'elle reste sans ambiguïté (--line pour --lines).\n"
         "\n"
         "Code de sortie : 0 note enregistrée, ou enregistrement non demandé ; 1 note\n"

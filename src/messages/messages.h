@@ -89,12 +89,20 @@ struct MessageCatalogue {
   std::string_view file_unreadable;
   std::string_view file_not_text;
   std::string_view file_too_long;
-  std::string_view draft_offered;  // the editor opens a kept draft of a note of that title
-  std::string_view usage;          // for --help; "%s" is the program's name
-  char yes_letter;                 // the only answer that means yes
-  std::string_view yes_word;       // --lines: means yes too, as the letter does there in any case
-  std::string_view no_word;        // --lines: means no, as n does, in any case
-  char change_letter;              // --lines: at the save question, to change the note
+  // --edit: a note on the card changed. "%s" is a number or title typed, or
+  // a title.
+  std::string_view ask_which_note;  // above the notes by number, then which_note_hint
+  std::string_view which_note_hint;
+  std::string_view no_such_note;
+  std::string_view no_notes;
+  std::string_view not_changed;       // after a no to saving it
+  std::string_view old_note_removed;  // saved under a new title
+  std::string_view draft_offered;     // the editor opens a kept draft of a note of that title
+  std::string_view usage;             // for --help; "%s" is the program's name
+  char yes_letter;                    // the only answer that means yes
+  std::string_view yes_word;  // --lines: means yes too, as the letter does there in any case
+  std::string_view no_word;   // --lines: means no, as n does, in any case
+  char change_letter;         // --lines: at the save question, to change the note
   std::string_view change_word;
 };
 
@@ -180,6 +188,12 @@ inline constexpr std::array text_fields = {
     &MessageCatalogue::file_unreadable,
     &MessageCatalogue::file_not_text,
     &MessageCatalogue::file_too_long,
+    &MessageCatalogue::ask_which_note,
+    &MessageCatalogue::which_note_hint,
+    &MessageCatalogue::no_such_note,
+    &MessageCatalogue::no_notes,
+    &MessageCatalogue::not_changed,
+    &MessageCatalogue::old_note_removed,
     &MessageCatalogue::draft_offered,
     &MessageCatalogue::usage,
     &MessageCatalogue::yes_word,

@@ -1,10 +1,12 @@
 // Writing a note on POSIX hosts: a temporary file in the notes folder, synced,
 // then renamed over the note, so that the card holds the old note or the
 // whole new one, never a mixture.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -201,4 +203,44 @@ TextFile read_text_file(const std::string& path) {
   }
   file.title = title_of_file_name(path, false);
   return file;
+}
+
+std::vector<std::string> notes_in_folder(const std::string& folder) {
+  std::vector<std::string> titles;
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return titles;
+  for (const dirent* entry; (entry = readdir(listing)) != nullptr;) {
+    const std::string_view name = entry->d_name;
+    struct stat status = {};
+    if (name.size() > note_extension.size() && name.ends_with(note_extension) &&
+        !name.starts_with('.') && fstatat(dirfd(listing), entry->d_name, &status, 0) == 0 &&
+        S_ISREG(status.st_mode))
+      titles.emplace_back(name.substr(0, name.size() - note_extension.size()));
+  }
+  closedir(listing);
+  std::sort(titles.begin(), titles.end());
+  return titles;
+}
+
+std::optional<std::string> read_note(const NotePath& path, std::size_t limit, std::string& why) {
+  constexpr std::size_t read_size = 4096;
+  const UniqueFd note(open(path.text.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  std::string bytes;
+  std::array<char, read_size> buffer{};
+  int error = note.fd < 0 ? errno : 0;
+  while (error == 0 && bytes.size() <= limit) {
+    const ssize_t got = read(note.fd, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error = errno;
+    if (got <= 0) break;
+    bytes.append(buffer.data(), static_cast<std::size_t>(got));
+  }
+  if (error == 0 && bytes.size() > limit) error = EFBIG;
+  if (error == 0) return bytes;
+  why = std::strerror(error);
+  return std::nullopt;
+}
+
+bool remove_note(const NotePath& path) {
+  return unlink(path.text.c_str()) == 0;
 }

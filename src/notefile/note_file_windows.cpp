@@ -259,3 +259,46 @@ TextFile read_text_file(const std::string& path) {
   if (note && note->size() > max_answer_length) file.fault = TextFile::Fault::too_long;
   return file;
 }
+
+std::vector<std::string> notes_in_folder(const std::string& folder) {
+  std::vector<std::string> titles;
+  WIN32_FIND_DATAW found = {};
+  const HANDLE search = FindFirstFileW((long_path(folder) + L"*.txt").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return titles;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+        name.size() > note_extension.size())
+      titles.push_back(
+          narrow(name.substr(0, name.size() - note_extension.size()), title_code_page()));
+  } while (FindNextFileW(search, &found) != 0);
+  FindClose(search);
+  std::sort(titles.begin(), titles.end());
+  return titles;
+}
+
+std::optional<std::string> read_note(const NotePath& path, std::size_t limit, std::string& why) {
+  constexpr std::size_t read_size = 4096;
+  const UniqueHandle note(CreateFileW(long_path(path.folder, path.windows_name).c_str(),
+                                      GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (note.handle == INVALID_HANDLE_VALUE) {
+    why = system_message(GetLastError());
+    return std::nullopt;
+  }
+  std::string bytes;
+  std::array<char, read_size> buffer{};
+  DWORD got = 0;
+  while (bytes.size() <= limit &&
+         ReadFile(note.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) !=
+             0 &&
+         got > 0)
+    bytes.append(buffer.data(), got);
+  if (bytes.size() <= limit) return bytes;
+  why = system_message(ERROR_FILE_TOO_LARGE);
+  return std::nullopt;
+}
+
+bool remove_note(const NotePath& path) {
+  return DeleteFileW(long_path(path.folder, path.windows_name).c_str()) != 0;
+}

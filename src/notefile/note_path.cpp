@@ -171,6 +171,15 @@ std::string temporary_name(unsigned long process_id, int attempt) {
   return ".notecreator-" + std::to_string(process_id) + "-" + std::to_string(attempt) + ".tmp";
 }
 
+NoteDraft note_from_contents(std::string_view bytes) {
+  constexpr std::string_view utf8_mark = "\xef\xbb\xbf";
+  constexpr std::string_view separator = "\r\n\r\n";
+  if (bytes.starts_with(utf8_mark)) bytes.remove_prefix(utf8_mark.size());
+  const std::size_t at = bytes.find(separator);
+  if (at == std::string_view::npos) return {{}, {}, std::string(bytes)};
+  return {{}, std::string(bytes.substr(0, at)), std::string(bytes.substr(at + separator.size()))};
+}
+
 std::string note_contents(const NoteDraft& draft) {
   return draft.comment + "\r\n\r\n" + draft.body;
 }

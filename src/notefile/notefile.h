@@ -129,6 +129,18 @@ std::string note_contents(const NoteDraft& draft);
 // a mixture, and no temporary file.
 SaveResult write_note_file(const NotePath& path, const NoteDraft& draft);
 
+// A note's bytes read back: the comment is what stands before the first
+// CR LF CR LF, the note what follows; without it, all is note. A UTF-8 mark
+// is dropped.
+NoteDraft note_from_contents(std::string_view bytes);
+// Host-specific: the titles of the notes in a notes folder, sorted by name.
+std::vector<std::string> notes_in_folder(const std::string& folder);
+// Host-specific: a note's bytes, at most limit of them; nothing when it
+// cannot be read (why, in the system's words) or is longer.
+std::optional<std::string> read_note(const NotePath& path, std::size_t limit, std::string& why);
+// Host-specific: removes a note; false when it could not be.
+bool remove_note(const NotePath& path);
+
 // Host-specific: whether path names a folder.
 bool is_folder(const std::string& path);
 // Host-specific: whether a note (or anything but a folder) is at the path.
