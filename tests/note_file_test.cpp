@@ -262,6 +262,10 @@ TEST(NoteOfFileBytes, TakesUtf8AndUtf16WithTheirMarks) {
        false, TextFile::Fault::not_text, ""},  // an odd byte
       {"caf\xe9", false, TextFile::Fault::not_text, ""},
       {"caf\xe9", true, TextFile::Fault::none, "caf\xe9"},  // Windows: read as ANSI
+      {"\xc3\xa9\xe2\x82\xac", false, TextFile::Fault::none, "\xc3\xa9\xe2\x82\xac"},
+      {"\xc0\xaf", false, TextFile::Fault::not_text, ""},      // overlong
+      {"\xed\xa0\x80", false, TextFile::Fault::not_text, ""},  // a surrogate
+      {"\xe2\x82", false, TextFile::Fault::not_text, ""},      // cut short
       {std::string(65537, 'x'), false, TextFile::Fault::too_long, ""},
   };
   for (const FileCase& c : cases) {

@@ -1009,7 +1009,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "visit",
                        "\r\n\r\nbread",
                        {"type the note here instead.", "U+20AC", "Done!"}},
-        // A typed note is kept in UTF-8, and a kept draft opens again.
+        // A typed note is kept on Ctrl-C, in UTF-8.
         WindowsSession{"TypedNoteKeptInUtf8",
                        "DISPLAY=",
                        {{TITLE, "visit\r"},

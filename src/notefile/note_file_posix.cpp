@@ -67,6 +67,30 @@ int rename_in(int folder, const std::string& from, const std::string& to) {
   return renameat(folder, from.c_str(), folder, to.c_str());
 }
 
+// A regular file's bytes, at most limit of them; nothing when it cannot be
+// read or is longer (EFBIG), with why in error. Non-blocking: a FIFO or a
+// device named by mistake never holds the run.
+std::optional<std::string> read_regular_file(const std::string& path, std::size_t limit,
+                                             int& error) {
+  constexpr std::size_t read_size = 4096;
+  const UniqueFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat status = {};
+  error = file.fd < 0 || fstat(file.fd, &status) != 0 ? errno : 0;
+  if (error == 0 && !S_ISREG(status.st_mode)) error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+  std::string bytes;
+  std::array<char, read_size> buffer{};
+  while (error == 0 && bytes.size() <= limit) {
+    const ssize_t got = read(file.fd, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error = errno;
+    if (got <= 0) break;
+    bytes.append(buffer.data(), static_cast<std::size_t>(got));
+  }
+  if (error == 0 && bytes.size() > limit) error = EFBIG;
+  if (error != 0) return std::nullopt;
+  return bytes;
+}
+
 // What a failed call at a step says about the card.
 SaveResult failure(const NotePath& path, int error, SaveStep step) {
   return save_failure(path, posix_save_fault(error, step), '/', std::strerror(error));
@@ -174,32 +198,17 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
 }
 
 TextFile read_text_file(const std::string& path) {
-  constexpr std::size_t read_size = 4096;
   // Line breaks and UTF-16 may take the bytes past the bound: past four
   // times it, the note is too long whatever they are, and the rest is not read.
   constexpr std::size_t most = 4 * max_answer_length;
   TextFile file;
-  std::string bytes;
-  // Non-blocking: a FIFO or a device named by mistake never holds the run.
-  const UniqueFd text(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  struct stat status = {};
-  int error = text.fd < 0 || fstat(text.fd, &status) != 0 ? errno : 0;
-  if (error == 0 && !S_ISREG(status.st_mode)) error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
-  std::array<char, read_size> buffer{};
-  while (error == 0 && bytes.size() <= most) {
-    const ssize_t got = read(text.fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) error = errno;
-    if (got <= 0) break;
-    bytes.append(buffer.data(), static_cast<std::size_t>(got));
-  }
-  if (error != 0) {
+  int error = 0;
+  const std::optional<std::string> bytes = read_regular_file(path, most, error);
+  if (bytes) file = note_of_file_bytes(*bytes, false);
+  if (error == EFBIG) file.fault = TextFile::Fault::too_long;
+  if (!bytes && error != EFBIG) {
     file.fault = TextFile::Fault::unreadable;
     file.why = std::strerror(error);
-  } else if (bytes.size() > most) {
-    file.fault = TextFile::Fault::too_long;
-  } else {
-    file = note_of_file_bytes(bytes, false);
   }
   file.title = title_of_file_name(path, false);
   return file;
@@ -223,22 +232,10 @@ std::vector<std::string> notes_in_folder(const std::string& folder) {
 }
 
 std::optional<std::string> read_note(const NotePath& path, std::size_t limit, std::string& why) {
-  constexpr std::size_t read_size = 4096;
-  const UniqueFd note(open(path.text.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  std::string bytes;
-  std::array<char, read_size> buffer{};
-  int error = note.fd < 0 ? errno : 0;
-  while (error == 0 && bytes.size() <= limit) {
-    const ssize_t got = read(note.fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) error = errno;
-    if (got <= 0) break;
-    bytes.append(buffer.data(), static_cast<std::size_t>(got));
-  }
-  if (error == 0 && bytes.size() > limit) error = EFBIG;
-  if (error == 0) return bytes;
-  why = std::strerror(error);
-  return std::nullopt;
+  int error = 0;
+  std::optional<std::string> bytes = read_regular_file(path.text, limit, error);
+  if (!bytes) why = std::strerror(error);
+  return bytes;
 }
 
 bool remove_note(const NotePath& path) {

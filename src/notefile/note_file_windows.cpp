@@ -114,6 +114,29 @@ std::string system_message(DWORD error) {
   return message;
 }
 
+// A file's bytes on a disk, at most limit of them; nothing when it cannot be
+// read or is longer (ERROR_FILE_TOO_LARGE), with why in error.
+std::optional<std::string> read_disk_file(const std::wstring& path, std::size_t limit,
+                                          DWORD& error) {
+  constexpr std::size_t read_size = 4096;
+  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  error = file.handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  if (error == 0 && GetFileType(file.handle) != FILE_TYPE_DISK) error = ERROR_INVALID_FUNCTION;
+  std::string bytes;
+  std::array<char, read_size> buffer{};
+  DWORD got = 0;
+  while (error == 0 && bytes.size() <= limit &&
+         ReadFile(file.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) !=
+             0 &&
+         got > 0)
+    bytes.append(buffer.data(), got);
+  if (error == 0 && bytes.size() > limit) error = ERROR_FILE_TOO_LARGE;
+  if (error != 0) return std::nullopt;
+  return bytes;
+}
+
 // What a failed call at a step says about the card.
 SaveResult failure(const NotePath& path, DWORD error, SaveStep step) {
   const DWORD target = step == SaveStep::rename
@@ -218,38 +241,22 @@ SaveResult write_note_file(const NotePath& path, const NoteDraft& draft) {
 }
 
 TextFile read_text_file(const std::string& path) {
-  constexpr std::size_t read_size = 4096;
   // Line breaks and UTF-16 may take the bytes past the bound: past four
   // times it, the note is too long whatever they are, and the rest is not read.
   constexpr std::size_t most = 4 * max_answer_length;
   TextFile file;
   // The arguments arrive in the ANSI code page, the title in the console's.
-  const std::wstring wide = widen(path, CP_ACP);
-  file.title = narrow(widen(title_of_file_name(path, true), CP_ACP), title_code_page());
-  const UniqueHandle text(CreateFileW(wide.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (text.handle == INVALID_HANDLE_VALUE || GetFileType(text.handle) != FILE_TYPE_DISK) {
+  const std::string title =
+      narrow(widen(title_of_file_name(path, true), CP_ACP), title_code_page());
+  DWORD error = 0;
+  const std::optional<std::string> bytes = read_disk_file(widen(path, CP_ACP), most, error);
+  if (bytes) file = note_of_file_bytes(*bytes, true);
+  if (error == ERROR_FILE_TOO_LARGE) file.fault = TextFile::Fault::too_long;
+  if (!bytes && error != ERROR_FILE_TOO_LARGE) {
     file.fault = TextFile::Fault::unreadable;
-    file.why = system_message(text.handle == INVALID_HANDLE_VALUE ? GetLastError()
-                                                                  : ERROR_INVALID_FUNCTION);
-    return file;
+    file.why = system_message(error);
   }
-  std::string bytes;
-  std::array<char, read_size> buffer{};
-  DWORD got = 0;
-  while (bytes.size() <= most &&
-         ReadFile(text.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) !=
-             0 &&
-         got > 0)
-    bytes.append(buffer.data(), got);
-  if (bytes.size() > most) {
-    file.fault = TextFile::Fault::too_long;
-    return file;
-  }
-  std::string title = std::move(file.title);
-  file = note_of_file_bytes(bytes, true);
-  file.title = std::move(title);
+  file.title = title;
   if (file.fault != TextFile::Fault::none) return file;
   // UTF-8, else ANSI, as Notepad reads it, in the console's code page.
   std::string refused;
@@ -278,25 +285,11 @@ std::vector<std::string> notes_in_folder(const std::string& folder) {
 }
 
 std::optional<std::string> read_note(const NotePath& path, std::size_t limit, std::string& why) {
-  constexpr std::size_t read_size = 4096;
-  const UniqueHandle note(CreateFileW(long_path(path.folder, path.windows_name).c_str(),
-                                      GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (note.handle == INVALID_HANDLE_VALUE) {
-    why = system_message(GetLastError());
-    return std::nullopt;
-  }
-  std::string bytes;
-  std::array<char, read_size> buffer{};
-  DWORD got = 0;
-  while (bytes.size() <= limit &&
-         ReadFile(note.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) !=
-             0 &&
-         got > 0)
-    bytes.append(buffer.data(), got);
-  if (bytes.size() <= limit) return bytes;
-  why = system_message(ERROR_FILE_TOO_LARGE);
-  return std::nullopt;
+  DWORD error = 0;
+  std::optional<std::string> bytes =
+      read_disk_file(long_path(path.folder, path.windows_name), limit, error);
+  if (!bytes) why = system_message(error);
+  return bytes;
 }
 
 bool remove_note(const NotePath& path) {

@@ -4,7 +4,6 @@
 #include <array>
 #include <cctype>
 
-#include "console/code_page.h"
 #include "console/editor.h"
 #include "note_draft.h"
 
@@ -19,7 +18,6 @@ constexpr char32_t past_surrogates = 0xe000;
 constexpr char32_t first_paired = 0x10000;
 constexpr unsigned surrogate_bits = 10;
 constexpr unsigned byte_bits = 8;
-constexpr unsigned utf8_code_page = 65001;
 
 // A character as UTF-8: its lead byte, then six bits a continuation byte.
 void append_utf8(std::string& text, char32_t c) {
@@ -62,7 +60,33 @@ bool utf16_to_utf8(std::string_view bytes, bool big_endian, std::string& text) {
 }  // namespace
 
 bool is_utf8(std::string_view bytes) {
-  return decode_code_page(bytes, utf8_code_page).has_value();
+  // Read by hand: a static build may have no converters to ask.
+  constexpr unsigned continuation_mask = 0xc0;
+  constexpr unsigned continuation = 0x80;
+  constexpr unsigned payload = 0x3f;
+  constexpr unsigned six = 6;
+  constexpr std::array<unsigned, 4> leads = {0x00, 0xc0, 0xe0, 0xf0};
+  constexpr std::array<unsigned, 4> lead_payloads = {0x7f, 0x1f, 0x0f, 0x07};
+  constexpr std::array<char32_t, 4> smallest = {0, 0x80, 0x800, first_paired};
+  constexpr char32_t largest = 0x10ffff;
+  for (std::size_t at = 0; at < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    std::size_t more = leads.size();  // the continuation bytes that follow it
+    for (std::size_t i = 0; i < leads.size() && more == leads.size(); ++i)
+      if ((lead & ~lead_payloads.at(i)) == leads.at(i)) more = i;
+    if (more == leads.size() || at + more >= bytes.size()) return false;
+    char32_t c = lead & lead_payloads.at(more);
+    for (std::size_t i = 1; i <= more; ++i) {
+      const auto next = static_cast<unsigned char>(bytes[at + i]);
+      if ((next & continuation_mask) != continuation) return false;
+      c = (c << six) | (next & payload);
+    }
+    // Overlong forms, surrogates and what lies past U+10FFFF are not UTF-8.
+    if (c < smallest.at(more) || c > largest || (c >= first_surrogate && c < past_surrogates))
+      return false;
+    at += more + 1;
+  }
+  return true;
 }
 
 TextFile note_of_file_bytes(std::string_view bytes, bool eight_bit_kept) {
