@@ -171,7 +171,8 @@ std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt
       print(d.console, d.texts.note_ends_hint);
     std::optional<Answer> answer = read_answer(d, asked);
     if (!answer) return std::nullopt;
-    if (asked == Asked::changed_title || asked == Asked::changed_comment)
+    if (asked == Asked::changed_title ||
+        (asked == Asked::changed_comment && trim_space(answer->text).empty()))
       answer->text = std::string(trim_space(answer->text));
     if (asked == Asked::changed_title && answer->text.empty() && !answer->too_long)
       return std::string(kept);

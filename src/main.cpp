@@ -96,8 +96,8 @@ bool change_note(Dialogue& d, NoteDraft& draft) {
 }
 
 // Fills the draft, from a file when one is given. True when the user asked
-// for it to be saved; false on a
-// no, or when input ended before the dialogue was through.
+// for it to be saved; false on a no, or when input ended before the
+// dialogue was through.
 bool gather_note(Dialogue& d, NoteDraft& draft, const TextFile* given) {
   welcome(d);
 

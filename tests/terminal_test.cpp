@@ -580,6 +580,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "\r\n\r\nPain",
                   "",
                   EMPTY + "\n(o/n) " + EMPTY},
+        // Ctrl-C there leaves neither the empty draft nor its lock.
+        EditorRun{"AnEmptyDraftAndCtrlC", "true", {{EMPTY, "\x03"}}, -SIGINT, "", "", EMPTY},
         EditorRun{"AnEmptyDraftAndANo",
                   "true",
                   {{EMPTY, "n\n"}},
