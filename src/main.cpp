@@ -164,6 +164,14 @@ std::string file_passed_over(const MessageCatalogue& texts, const std::string& n
   return fill_format(texts.file_not_text, name);
 }
 
+// Started from Explorer or the Start menu, the window would close on the
+// result: it waits for Enter first.
+void close_when_read(Dialogue& d) {
+  if (!window_closes_with_program()) return;
+  print(d.console, d.texts.press_enter);
+  (void)read_line(d.console, max_answer_length);
+}
+
 // ==== Saving ====
 
 // Where the save step gives up: the input ended.
@@ -340,6 +348,28 @@ int notes_of_files(Dialogue& d, const std::vector<std::string>& files) {
   return status;
 }
 
+// Notes typed, one after another for people at a terminal. Not saved when
+// a note the user asked to save was not.
+int typed_notes(Dialogue& d) {
+  const bool editor = d.editor;
+  int status = exit_ok;
+  for (bool another = true; another;) {
+    NoteDraft draft;
+    const bool asked_to_save = gather_note(d, draft, nullptr);
+    const bool saved = asked_to_save && save(d, draft);
+    if (asked_to_save && !saved) status = exit_not_saved;
+    say_not_saved(d);
+    end_with_draft(d, saved);
+    const bool offer_another = saved && d.lines && d.console.interactive;
+    another = offer_another && ask_another_note(d);
+    // After a no to another note, the result has been read.
+    if (asked_to_save && !offer_another) close_when_read(d);
+    d.editor = editor;
+    d.declined = false;
+  }
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -358,34 +388,14 @@ int main(int argc, char** argv) {
   Dialogue dialogue{.console = console, .texts = texts, .lines = lines, .editor = editor};
   // The welcome's pause and the clear after it would take it away unread.
   if (console.redraws) dialogue.notice = options.unknown;
-  int status = exit_ok;
   // Files given to people (dropped on the program's icon) become notes one
   // after another; else, at a terminal, people may write one note after another.
-  const bool from_files = lines && !options.files.empty();
-  if (options.edit || from_files) {
+  int status = exit_ok;
+  if (options.edit || (lines && !options.files.empty())) {
     status = options.edit ? change_on_card(dialogue) : notes_of_files(dialogue, options.files);
-    if (window_closes_with_program()) {
-      print(console, texts.press_enter);
-      (void)read_line(console, max_answer_length);
-    }
-  }
-  for (bool another = !from_files && !options.edit; another;) {
-    NoteDraft draft;
-    const bool asked_to_save = gather_note(dialogue, draft, nullptr);
-    const bool saved = asked_to_save && save(dialogue, draft);
-    if (asked_to_save && !saved) status = exit_not_saved;
-    say_not_saved(dialogue);
-    end_with_draft(dialogue, saved);
-    const bool offer_another = saved && lines && console.interactive;
-    another = offer_another && ask_another_note(dialogue);
-    // Started from Explorer or the Start menu, the window would close on the
-    // result; after a no to another note, the result has been read.
-    if (asked_to_save && !offer_another && window_closes_with_program()) {
-      print(console, texts.press_enter);
-      (void)read_line(console, max_answer_length);
-    }
-    dialogue.editor = editor;
-    dialogue.declined = false;
+    close_when_read(dialogue);
+  } else {
+    status = typed_notes(dialogue);
   }
   discard_typed_ahead(console);
   if (console.input_failed) {
