@@ -77,6 +77,24 @@ bool says(std::string_view answer, char letter, std::string_view word) {
          equals_ignoring_case(trimmed, word);
 }
 
+// A yes/no question's answer, for people: a whole line that says so, or,
+// when the note may be changed, the change letter or word; anything else is
+// refused and asked again.
+std::optional<SaveAnswer> ask_line_answer(Dialogue& d, bool change_too) {
+  for (;;) {
+    print(d.console, d.texts.answer_hint);
+    const std::optional<Answer> line = read_filled_line(d.console);
+    if (!line) return std::nullopt;
+    if (!line->too_long && is_yes(line->text, d.texts, true)) return SaveAnswer::yes;
+    if (!line->too_long && is_no(line->text, d.texts)) return SaveAnswer::no;
+    if (change_too && !line->too_long &&
+        says(line->text, d.texts.change_letter, d.texts.change_word))
+      return SaveAnswer::change;
+    if (!ask_again(d.console, line->text.size() + 1)) return std::nullopt;
+    print_error(d.console, d.texts.answer_yes_or_no);
+  }
+}
+
 // Why an answer is not taken; empty when it is.
 std::string answer_refusal(const MessageCatalogue& texts, const Answer& answer, bool title) {
   if (!answer.refused.empty()) return fill_format(texts.draft_character, answer.refused);
@@ -107,15 +125,12 @@ std::string title_refusal(const MessageCatalogue& texts, const TitleProblem& pro
 }
 
 bool is_yes(std::string_view answer, const MessageCatalogue& texts, bool whole_line) {
-  const std::string_view letter(&texts.yes_letter, 1);
-  if (!whole_line) return answer == letter;
-  const std::string_view trimmed = trim_space(answer);
-  return equals_ignoring_case(trimmed, letter) || equals_ignoring_case(trimmed, texts.yes_word);
+  if (!whole_line) return answer == std::string_view(&texts.yes_letter, 1);
+  return says(answer, texts.yes_letter, texts.yes_word);
 }
 
 bool is_no(std::string_view answer, const MessageCatalogue& texts) {
-  const std::string_view trimmed = trim_space(answer);
-  return equals_ignoring_case(trimmed, "n") || equals_ignoring_case(trimmed, texts.no_word);
+  return says(answer, 'n', texts.no_word);
 }
 
 std::string lines_for_screen(std::string_view body) {
@@ -127,26 +142,12 @@ std::string lines_for_screen(std::string_view body) {
   return shown;
 }
 
-std::optional<Answer> read_filled_line(Console& console) {
-  for (;;) {
-    std::optional<Answer> line = read_line(console, max_answer_length);
-    if (!line || line->too_long || !trim_space(line->text).empty()) return line;
-    if (!pass_over(console, line->text.size() + 1)) return std::nullopt;
-  }
-}
-
 std::optional<bool> ask_yes_no(Dialogue& d) {
   begin_answer(d.console);
   if (d.lines) {
-    for (;;) {
-      print(d.console, d.texts.answer_hint);
-      const std::optional<Answer> line = read_filled_line(d.console);
-      if (!line) return std::nullopt;
-      if (!line->too_long && is_yes(line->text, d.texts, true)) return true;
-      if (!line->too_long && is_no(line->text, d.texts)) return false;
-      if (!ask_again(d.console, line->text.size() + 1)) return std::nullopt;
-      print_error(d.console, d.texts.answer_yes_or_no);
-    }
+    const std::optional<SaveAnswer> answer = ask_line_answer(d, false);
+    if (!answer) return std::nullopt;
+    return *answer == SaveAnswer::yes;
   }
   // Drop what ended the previous word (normally its line feed), so the hint
   // and the answer stand on a fresh line.
@@ -155,6 +156,24 @@ std::optional<bool> ask_yes_no(Dialogue& d) {
   const std::optional<char> answer = read_char(d.console);
   if (!answer) return std::nullopt;
   return is_yes(std::string_view(&*answer, 1), d.texts, false);
+}
+
+std::optional<SaveAnswer> ask_save_or_change(Dialogue& d) {
+  if (d.lines) {
+    begin_answer(d.console);
+    return ask_line_answer(d, true);
+  }
+  const std::optional<bool> yes = ask_yes_no(d);
+  if (!yes) return std::nullopt;
+  return *yes ? SaveAnswer::yes : SaveAnswer::no;
+}
+
+std::optional<Answer> read_filled_line(Console& console) {
+  for (;;) {
+    std::optional<Answer> line = read_line(console, max_answer_length);
+    if (!line || line->too_long || !trim_space(line->text).empty()) return line;
+    if (!pass_over(console, line->text.size() + 1)) return std::nullopt;
+  }
 }
 
 std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt,
@@ -179,26 +198,6 @@ std::optional<std::string> ask(Dialogue& d, Asked asked, std::string_view prompt
     refusal = answer_refusal(d.texts, *answer, title);
     if (refusal.empty()) return std::move(answer->text);
     if (!ask_again(d.console, answer->text.size() + 1)) return std::nullopt;
-  }
-}
-
-std::optional<SaveAnswer> ask_save_or_change(Dialogue& d) {
-  if (!d.lines) {
-    const std::optional<bool> yes = ask_yes_no(d);
-    if (!yes) return std::nullopt;
-    return *yes ? SaveAnswer::yes : SaveAnswer::no;
-  }
-  begin_answer(d.console);
-  for (;;) {
-    print(d.console, d.texts.answer_hint);
-    const std::optional<Answer> line = read_filled_line(d.console);
-    if (!line) return std::nullopt;
-    if (!line->too_long && is_yes(line->text, d.texts, true)) return SaveAnswer::yes;
-    if (!line->too_long && is_no(line->text, d.texts)) return SaveAnswer::no;
-    if (!line->too_long && says(line->text, d.texts.change_letter, d.texts.change_word))
-      return SaveAnswer::change;
-    if (!ask_again(d.console, line->text.size() + 1)) return std::nullopt;
-    print_error(d.console, d.texts.answer_yes_or_no);
   }
 }
 

@@ -47,8 +47,6 @@ int next_char(Console& console) {
   return c;
 }
 
-// Adds c to the answer, or, past its bound, passes over it. False once the
-// answer has run on past max_passed_over: the input is then taken as ended.
 // For people at a terminal, whatever follows a hint left waiting (an
 // answer never typed) starts a line of its own.
 void close_open_line(Console& console) {
@@ -65,6 +63,8 @@ void track_open_line(Console& console, std::string_view shown) {
   set_line_open(console.line_open);
 }
 
+// Adds c to the answer, or, past its bound, passes over it. False once the
+// answer has run on past max_passed_over: the input is then taken as ended.
 bool take(Console& console, Answer& answer, int c, std::size_t max_length) {
   if (answer.text.size() == max_length) answer.too_long = true;
   if (answer.too_long) return pass_over(console, 1);

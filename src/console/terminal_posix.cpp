@@ -39,13 +39,12 @@ constexpr std::array<int, 3> stop_signals = {SIGTSTP, SIGTTIN, SIGTTOU};
 constexpr std::size_t max_last_words = 8192;
 std::array<char, max_last_words> last_words{};
 volatile std::size_t last_words_length = 0;
-volatile std::sig_atomic_t line_open = 0;
-volatile std::sig_atomic_t resized = 0;
+volatile std::sig_atomic_t line_open = 0;  // the screen's last line is a hint left waiting
+volatile std::sig_atomic_t resized = 0;    // the window was resized
 // What a signal's end removes: a draft's lock, and its draft when empty.
 constexpr std::size_t max_leftover_path = 4096;
 std::array<char, max_leftover_path> leftover_lock{};
-std::array<char, max_leftover_path>
-    leftover_draft{};                           // the screen's last line is a hint left waiting
+std::array<char, max_leftover_path> leftover_draft{};
 volatile std::sig_atomic_t colours_wanted = 0;  // the run has its colours on
 volatile std::sig_atomic_t colours_shown = 0;   // the terminal shows them now
 int styled_fd = -1;
