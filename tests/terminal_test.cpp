@@ -965,6 +965,9 @@ const std::vector<Typing> SAVED_ON_K = {
      "@run ls \"$WINEPREFIX\"/drive_c/users/*/AppData/Local/notecreator/drafts/*.txt >/dev/null "
      "2>&1 && touch \"$WINEPREFIX/draft at the prompt\""},
     {"", "n\r"}};
+// Ctrl-C at the summary: the note is kept, and said so.
+const std::vector<Typing> CTRL_C_AT_SUMMARY = {{SAVE, ""}, {YES_NO, "\x03"}};
+const std::string KEPT_IN = "The note you wrote is kept in C:\\users\\";
 std::vector<Typing> steps(std::vector<Typing> first, const std::vector<Typing>& then) {
   first.insert(first.end(), then.begin(), then.end());
   return first;
@@ -1012,32 +1015,28 @@ INSTANTIATE_TEST_SUITE_P(
                        "\r\n\r\nbread",
                        {"type the note here instead.", "U+20AC", "Done!"}},
         // A typed note is kept on Ctrl-C, in UTF-8.
-        WindowsSession{"TypedNoteKeptInUtf8",
-                       "DISPLAY=",
-                       {{TITLE, "visit\r"},
-                        {YES_NO, "n\r"},
-                        {"type the note here", "caf\xc3\xa9\r\r"},
-                        {SAVE, ""},
-                        {YES_NO, "\x03"}},
-                       0x3a,
-                       "",
-                       "",
-                       {"The note you wrote is kept in C:\\users\\"},
-                       true,
-                       "caf\xc3\xa9"},
+        WindowsSession{
+            "TypedNoteKeptInUtf8",
+            "DISPLAY=",
+            steps({{TITLE, "visit\r"}, {YES_NO, "n\r"}, {"type the note here", "caf\xc3\xa9\r\r"}},
+                  CTRL_C_AT_SUMMARY),
+            0x3a,
+            "",
+            "",
+            {KEPT_IN},
+            true,
+            "caf\xc3\xa9"},
         // STATUS_CONTROL_C_EXIT, whose low byte a Unix parent sees.
-        WindowsSession{"CtrlCAtTheSummary",
-                       "",
-                       {{TITLE, "visit\r"},
-                        {YES_NO, "n\r"},
-                        {IN_NOTEPAD, "@notepad type bread"},
-                        {SAVE, ""},
-                        {YES_NO, "\x03"}},
-                       0x3a,
-                       "",
-                       "",
-                       {"The note you wrote is kept in C:\\users\\"},
-                       true},
+        WindowsSession{
+            "CtrlCAtTheSummary",
+            "",
+            steps({{TITLE, "visit\r"}, {YES_NO, "n\r"}, {IN_NOTEPAD, "@notepad type bread"}},
+                  CTRL_C_AT_SUMMARY),
+            0x3a,
+            "",
+            "",
+            {KEPT_IN},
+            true},
         WindowsSession{
             "AKeptDraftOpensAgain",
             "",
