@@ -65,14 +65,20 @@ void welcome(Dialogue& d) {
 // The summary and the question to save it. A window resized while the
 // question waits shows it again, fitted.
 std::optional<SaveAnswer> ask_to_save(Dialogue& d, const NoteDraft& draft) {
-  clear_screen(d.console);
-  print(d.console, summary_screen(d, draft));
-  d.console.on_resize = [&d, &draft] {
+  const auto draw = [&d, &draft] {
     clear_screen(d.console);
+    const std::optional<ScreenSize> size = screen_size(d.console);
     print(d.console, summary_screen(d, draft));
+    return size;
+  };
+  const std::optional<ScreenSize> drawn_for = draw();
+  d.console.on_resize = [&d, &draw] {
+    draw();
     print(d.console, d.texts.answer_hint);
   };
   watch_resizes(d.console, true);
+  // Resized before the watch began: drawn again now.
+  if (d.console.redraws && screen_size(d.console) != drawn_for) draw();
   const std::optional<SaveAnswer> answer = ask_save_or_change(d);
   watch_resizes(d.console, false);
   d.console.on_resize = nullptr;

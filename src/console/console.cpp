@@ -17,6 +17,8 @@ int raw_get(Console& console) {
   // After a failure nothing more is read: the input is not to be trusted.
   if (console.input_failed || console.input_abandoned) return EOF;
   if (console.console_input) return read_typed(console);
+  // A resize that came before the read, as one that interrupts it.
+  if (console.on_resize && take_resize()) console.on_resize();
   int c = std::getc(console.in);
   while (c == EOF && std::ferror(console.in) != 0) {
     if (!wait_for_input(console.in)) {

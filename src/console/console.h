@@ -108,6 +108,7 @@ std::string fill_format(std::string_view format, std::string_view field);
 struct ScreenSize {
   std::size_t rows = 0;
   std::size_t columns = 0;
+  bool operator==(const ScreenSize&) const = default;
 };
 // Host-specific: the window's size, when the output is one and its size is known.
 std::optional<ScreenSize> screen_size(const Console& console);
